@@ -1,0 +1,160 @@
+#include "base/fs.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <vector>
+
+#include "base/text.hpp"
+
+namespace zelt {
+
+namespace {
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+std::unexpected<Error> os_failure(int err) { return fail(os_error_text(err)); }
+
+bool write_all(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+std::string parent_dir(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string os_error_text(int err) {
+  char buf[256];
+  const char* msg = ::strerror_r(err, buf, sizeof buf);
+  return std::string(msg) + " (os error " + std::to_string(err) + ")";
+}
+
+Result<std::string> read_file_bytes(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return os_failure(errno);
+  std::string data;
+  struct stat st{};
+  if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    data.reserve(static_cast<std::size_t>(st.st_size));
+  }
+  std::vector<char> chunk(1 << 16);
+  while (true) {
+    ssize_t n = ::read(fd.get(), chunk.data(), chunk.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return os_failure(errno);
+    }
+    if (n == 0) break;
+    data.append(chunk.data(), static_cast<std::size_t>(n));
+  }
+  return data;
+}
+
+Result<std::string> read_file_text(const std::string& path) {
+  auto bytes = read_file_bytes(path);
+  if (!bytes) return bytes;
+  if (!is_valid_utf8(*bytes)) return fail("stream did not contain valid UTF-8");
+  return bytes;
+}
+
+Result<void> write_file(const std::string& path, std::string_view data) {
+  struct stat st{};
+  bool exists = ::stat(path.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) return os_failure(EISDIR);
+  if (exists && !S_ISREG(st.st_mode)) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (fd.get() < 0) return os_failure(errno);
+    if (!write_all(fd.get(), data)) return os_failure(errno);
+    return {};
+  }
+  if (exists && ::access(path.c_str(), W_OK) != 0) return os_failure(errno);
+
+  // A fresh name beside the target, created with O_EXCL and mode 0666 so the
+  // umask applies as it would to a file created in place.
+  static std::atomic<unsigned> counter{0};
+  std::string tmp_path;
+  int raw_fd = -1;
+  for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
+    tmp_path = parent_dir(path) + "/.zelt-lbr-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+    raw_fd = ::open(tmp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (raw_fd < 0 && errno != EEXIST) return os_failure(errno);
+  }
+  if (raw_fd < 0) return os_failure(EEXIST);
+  Fd fd(raw_fd);
+  auto discard = [&](int err) {
+    ::unlink(tmp_path.c_str());
+    return os_failure(err);
+  };
+  // A replaced file keeps its permissions.
+  if (exists && ::fchmod(fd.get(), st.st_mode & 07777) != 0) return discard(errno);
+  if (!write_all(fd.get(), data)) return discard(errno);
+  if (::close(fd.release()) != 0) return discard(errno);
+  if (::rename(tmp_path.c_str(), path.c_str()) != 0) return discard(errno);
+  return {};
+}
+
+bool create_directories(const std::string& path) {
+  if (path.empty()) return true;
+  std::string current;
+  std::size_t pos = 0;
+  while (pos <= path.size()) {
+    std::size_t slash = path.find('/', pos);
+    if (slash == std::string::npos) slash = path.size();
+    current = path.substr(0, slash);
+    if (!current.empty()) {
+      if (::mkdir(current.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    }
+    pos = slash + 1;
+  }
+  struct stat st{};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string join_path(std::string_view dir, std::string_view name) {
+  if (dir.empty() || (!name.empty() && name.front() == '/')) return std::string(name);
+  std::string out(dir);
+  if (out.back() != '/') out.push_back('/');
+  out.append(name);
+  return out;
+}
+
+std::string_view path_file_name(std::string_view path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace zelt

@@ -1,0 +1,12 @@
+#include "base/assets.hpp"
+#include "cli/handlers.hpp"
+#include "cli/report.hpp"
+
+namespace zelt::cli {
+
+int run_health(const HealthArgs&) {
+  print_ok("zelt-lbr v" + std::string(assets::version()));
+  return 0;
+}
+
+}  // namespace zelt::cli

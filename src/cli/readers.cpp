@@ -1,0 +1,32 @@
+#include "cli/readers.hpp"
+
+#include "base/fs.hpp"
+#include "cli/report.hpp"
+
+namespace zelt::cli {
+
+namespace {
+
+std::string value_or_exit(Result<std::string> result, const std::string& path) {
+  if (!result) {
+    print_error("read " + path + ": " + result.error().to_string());
+    exit_process(1);
+  }
+  return std::move(*result);
+}
+
+}  // namespace
+
+std::string read_text_or_exit(const std::string& path) { return value_or_exit(read_file_text(path), path); }
+
+std::string read_bytes_or_exit(const std::string& path) { return value_or_exit(read_file_bytes(path), path); }
+
+std::optional<std::string> read_first_existing(const std::string& dir, const std::vector<std::string>& names) {
+  for (const auto& name : names) {
+    auto text = read_file_text(join_path(dir, name));
+    if (text) return std::move(*text);
+  }
+  return std::nullopt;
+}
+
+}  // namespace zelt::cli
