@@ -34,7 +34,7 @@ class Fd {
   int fd_;
 };
 
-std::unexpected<Error> os_failure(int err) { return fail(os_error_text(err)); }
+Failure os_failure(int err) { return fail(os_error_text(err)); }
 
 bool write_all(int fd, std::string_view data) {
   while (!data.empty()) {
