@@ -1,0 +1,247 @@
+#pragma once
+// Loads libraries into KiCad 9 through its command-line tool and reads back
+// what KiCad made of them. kicad-cli comes from scripts/kicad9, which
+// scripts/test runs before these tests; when it is missing the tests fail
+// rather than skip, since they are the only proof that a real CAD program
+// reads our files.
+//
+// kicad-cli's own reports are thin: a refused symbol library gives
+// "Unable to load library" and exit code 2, and `fp upgrade` of an unreadable
+// EAGLE file prints an XML error yet exits 0. So a load only counts when the
+// exit code is 0, no "Error" line was printed and the expected output exists
+// and parses; every failure message names the command and shows the first
+// lines of our file, kept under consumer-failures/ to reproduce it.
+#include <gtest/gtest.h>
+#include <re2/re2.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/spawn.hpp"
+#include "consumer/kicad_text.hpp"
+#include "support/run_cli.hpp"
+
+namespace zelt::test {
+
+struct KicadRun {
+  int code = -1;
+  std::string out;
+  std::string err;
+  std::string command;  // the shell line that repeats this run
+};
+
+inline std::string shell_quote(const std::string& s) {
+  if (!s.empty() && s.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./=:@+,") ==
+                        std::string::npos)
+    return s;
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+inline std::string kicad9_script() { return std::string(ZELT_SOURCE_DIR) + "/scripts/kicad9"; }
+
+inline KicadRun kicad_cli(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{kicad9_script(), "run"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  KicadRun run;
+  for (const auto& a : argv) run.command += (run.command.empty() ? "" : " ") + shell_quote(a);
+  SpawnOptions options;
+  options.timeout_ms = 180000;
+  auto result = run_process(argv, options);
+  if (!result) {
+    run.err = result.error().to_string();
+    return run;
+  }
+  run.code = result->timed_out ? -1 : result->exit_code;
+  run.out = std::move(result->out);
+  run.err = std::move(result->err);
+  return run;
+}
+
+// The first lines of a file, numbered, for failure messages.
+inline std::string first_lines(const std::string& path, int count = 40) {
+  std::string text;
+  try {
+    text = read_file(path);
+  } catch (const std::exception& e) {
+    return std::string("  (") + e.what() + ")\n";
+  }
+  std::istringstream in(text);
+  std::string line, out;
+  for (int n = 1; n <= count && std::getline(in, line); ++n) out += "  " + std::to_string(n) + ": " + line + "\n";
+  return out;
+}
+
+// Keeps a copy of our file beside the test run so the printed command can be
+// repeated after the temporary folder is gone. Returns the kept path.
+inline std::string keep_for_reproduction(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::string label = "unnamed";
+  if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info()) {
+    label = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(label.begin(), label.end(), '/', '_');
+  }
+  std::error_code ec;
+  fs::path dir = fs::absolute("consumer-failures", ec) / label;
+  fs::create_directories(dir, ec);
+  fs::path target = dir / fs::path(path).filename();
+  fs::copy(path, target, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+  return ec ? path : target.string();
+}
+
+// The failure text for a run that KiCad refused or that read back wrong.
+inline std::string kicad_failure(const std::string& what, const KicadRun& run, const std::string& our_file) {
+  std::string kept = keep_for_reproduction(our_file);
+  std::string command = run.command;
+  if (kept != our_file) {
+    size_t at = command.find(shell_quote(our_file));
+    if (at != std::string::npos) command.replace(at, shell_quote(our_file).size(), shell_quote(kept));
+  }
+  std::string shown = std::filesystem::is_directory(our_file)
+                          ? [&] {
+                              for (const auto& e : std::filesystem::directory_iterator(our_file))
+                                return e.path().string();
+                              return our_file;
+                            }()
+                          : our_file;
+  return what + "\n  exit code: " + std::to_string(run.code) + "\n  kicad-cli stderr: " + run.err +
+         "\n  kicad-cli stdout: " + run.out + "\n  to reproduce: " + command + "\n  first lines of " + shown + ":\n" +
+         first_lines(shown);
+}
+
+// kicad-cli reports a refused EAGLE file with "Error: …" on stderr, even when
+// it exits 0.
+inline bool printed_error(const KicadRun& run) {
+  return run.err.find("Error") != std::string::npos || run.out.find("Error") != std::string::npos;
+}
+
+// The symbols KiCad reads from a symbol library (.kicad_sym or EAGLE .lbr),
+// written out again by `kicad-cli sym upgrade` into `work`.
+inline ::testing::AssertionResult kicad_reads_symbols(const std::string& library, const std::string& work,
+                                                      std::vector<SymbolSeen>& symbols) {
+  std::string out = work + "/" + std::filesystem::path(library).stem().string() + ".kicad-sym-readback.kicad_sym";
+  std::filesystem::remove(out);
+  KicadRun run = kicad_cli({"sym", "upgrade", "--force", library, "-o", out});
+  if (run.code != 0 || printed_error(run) || !file_exists(out))
+    return ::testing::AssertionFailure() << kicad_failure("KiCad 9 did not load the symbol library", run, library);
+  auto read = read_kicad_symbols(read_file(out));
+  if (!read)
+    return ::testing::AssertionFailure() << kicad_failure("KiCad's rewritten symbol library does not parse", run,
+                                                          library);
+  symbols = std::move(*read);
+  return ::testing::AssertionSuccess();
+}
+
+// The footprints KiCad reads from a footprint library (a .pretty folder or an
+// EAGLE .lbr), written out again by `kicad-cli fp upgrade` into `work`.
+inline ::testing::AssertionResult kicad_reads_footprints(const std::string& library, const std::string& work,
+                                                         std::vector<FootprintSeen>& footprints) {
+  namespace fs = std::filesystem;
+  std::string out = work + "/" + fs::path(library).stem().string() + ".kicad-fp-readback.pretty";
+  fs::remove_all(out);
+  KicadRun run = kicad_cli({"fp", "upgrade", "--force", library, "-o", out});
+  if (run.code != 0 || printed_error(run) || !fs::is_directory(out))
+    return ::testing::AssertionFailure() << kicad_failure("KiCad 9 did not load the footprint library", run, library);
+  footprints.clear();
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(out))
+    if (entry.path().extension() == ".kicad_mod") files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  for (const auto& file : files) {
+    auto read = read_kicad_footprint(read_file(file.string()));
+    if (!read)
+      return ::testing::AssertionFailure()
+             << kicad_failure("KiCad's rewritten footprint " + file.string() + " does not parse", run, library);
+    footprints.push_back(std::move(*read));
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Pictures of what KiCad draws, kept under consumer-svg/ in the test's
+// working folder (build/tests) for a person to look at. Best effort: the
+// loads above are the checks.
+inline void export_svgs(const std::string& symbol_library, const std::string& footprint_library,
+                        const std::string& label) {
+  std::error_code ec;
+  std::string dir = std::filesystem::absolute("consumer-svg", ec).string() + "/" + label;
+  std::filesystem::create_directories(dir, ec);
+  if (!symbol_library.empty()) kicad_cli({"sym", "export", "svg", "-o", dir, symbol_library});
+  if (!footprint_library.empty()) kicad_cli({"fp", "export", "svg", "-o", dir, footprint_library});
+}
+
+// What our EAGLE library holds, read from its text.
+struct LbrContents {
+  std::string symbol;
+  std::string package;
+  std::vector<PinSeen> pins;  // EAGLE pin name and the pad its connect names
+  std::vector<PadSeen> pads;  // pad name and smd / thru_hole; shape left empty
+};
+
+inline std::string xml_unescape(std::string_view s) {
+  static const std::pair<std::string_view, char> kEntities[] = {
+      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  std::string out;
+  for (size_t i = 0; i < s.size();) {
+    bool done = false;
+    for (const auto& [entity, c] : kEntities) {
+      if (s.substr(i, entity.size()) == entity) {
+        out += c;
+        i += entity.size();
+        done = true;
+        break;
+      }
+    }
+    if (!done) out += s[i++];
+  }
+  return out;
+}
+
+inline LbrContents read_lbr_contents(const std::string& text) {
+  static const RE2 kSymbol(R"re(<symbol name="([^"]*)">)re");
+  static const RE2 kPackage(R"re(<package name="([^"]*)">)re");
+  static const RE2 kPin(R"re(<pin name="([^"]*)")re");
+  static const RE2 kConnect(R"re(<connect gate="[^"]*" pin="([^"]*)" pad="([^"]*)")re");
+  static const RE2 kPad(R"re(<(smd|pad) name="([^"]*)")re");
+  LbrContents lbr;
+  std::string s;
+  if (RE2::PartialMatch(text, kSymbol, &s)) lbr.symbol = xml_unescape(s);
+  if (RE2::PartialMatch(text, kPackage, &s)) lbr.package = xml_unescape(s);
+  std::map<std::string, std::string> pad_of_pin;
+  re2::StringPiece input(text);
+  std::string pin, pad, kind;
+  while (RE2::FindAndConsume(&input, kConnect, &pin, &pad)) pad_of_pin[xml_unescape(pin)] = xml_unescape(pad);
+  input = re2::StringPiece(text);
+  while (RE2::FindAndConsume(&input, kPin, &pin)) {
+    std::string name = xml_unescape(pin);
+    lbr.pins.push_back({name, pad_of_pin.count(name) ? pad_of_pin[name] : ""});
+  }
+  input = re2::StringPiece(text);
+  while (RE2::FindAndConsume(&input, kPad, &kind, &pad))
+    lbr.pads.push_back({xml_unescape(pad), kind == "smd" ? "smd" : "thru_hole", ""});
+  return lbr;
+}
+
+// KiCad reads EAGLE's "!" (and "~") in names as overbar marks and rewrites
+// them in its own "~{…}" notation; names are compared without those marks.
+inline std::string without_overbar_marks(std::string name) {
+  std::erase_if(name, [](char c) { return c == '!' || c == '~' || c == '{' || c == '}'; });
+  return name;
+}
+
+inline std::vector<PinSeen> comparable(std::vector<PinSeen> pins) {
+  for (auto& p : pins) p.name = without_overbar_marks(p.name);
+  std::sort(pins.begin(), pins.end());
+  return pins;
+}
+
+inline std::vector<PadSeen> numbers_and_types(std::vector<PadSeen> pads) {
+  for (auto& p : pads) p.shape.clear();
+  std::sort(pads.begin(), pads.end());
+  return pads;
+}
+
+}  // namespace zelt::test
