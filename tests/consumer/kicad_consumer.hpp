@@ -78,19 +78,33 @@ inline std::string first_lines(const std::string& path, int count = 40) {
 
 // Keeps a copy of our file beside the test run so the printed command can be
 // repeated after the temporary folder is gone. Returns the kept path.
-inline std::string keep_for_reproduction(const std::string& path) {
-  namespace fs = std::filesystem;
+inline std::filesystem::path failure_copies_dir() {
   std::string label = "unnamed";
   if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info()) {
     label = std::string(info->test_suite_name()) + "." + info->name();
     std::replace(label.begin(), label.end(), '/', '_');
   }
   std::error_code ec;
-  fs::path dir = fs::absolute("consumer-failures", ec) / label;
+  return std::filesystem::absolute("consumer-failures", ec) / label;
+}
+
+inline std::string keep_for_reproduction(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path dir = failure_copies_dir();
   fs::create_directories(dir, ec);
   fs::path target = dir / fs::path(path).filename();
   fs::copy(path, target, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
   return ec ? path : target.string();
+}
+
+// For a case whose refusal is the expected outcome: drops the copies kept for
+// it (and the folder when nothing else failed).
+inline void forget_failure_copies() {
+  std::error_code ec;
+  std::filesystem::path dir = failure_copies_dir();
+  std::filesystem::remove_all(dir, ec);
+  std::filesystem::remove(dir.parent_path(), ec);
 }
 
 // The failure text for a run that KiCad refused or that read back wrong.
@@ -120,15 +134,14 @@ inline bool printed_error(const KicadRun& run) {
 }
 
 // The symbols KiCad reads from a symbol library (.kicad_sym or EAGLE .lbr),
-// written out again by `kicad-cli sym upgrade` into `work`.
-inline ::testing::AssertionResult kicad_reads_symbols(const std::string& library, const std::string& work,
+// written out again by `kicad-cli sym upgrade` as `readback` (a .kicad_sym).
+inline ::testing::AssertionResult kicad_reads_symbols(const std::string& library, const std::string& readback,
                                                       std::vector<SymbolSeen>& symbols) {
-  std::string out = work + "/" + std::filesystem::path(library).stem().string() + ".kicad-sym-readback.kicad_sym";
-  std::filesystem::remove(out);
-  KicadRun run = kicad_cli({"sym", "upgrade", "--force", library, "-o", out});
-  if (run.code != 0 || printed_error(run) || !file_exists(out))
+  std::filesystem::remove(readback);  // kicad-cli refuses to overwrite
+  KicadRun run = kicad_cli({"sym", "upgrade", "--force", library, "-o", readback});
+  if (run.code != 0 || printed_error(run) || !file_exists(readback))
     return ::testing::AssertionFailure() << kicad_failure("KiCad 9 did not load the symbol library", run, library);
-  auto read = read_kicad_symbols(read_file(out));
+  auto read = read_kicad_symbols(read_file(readback));
   if (!read)
     return ::testing::AssertionFailure() << kicad_failure("KiCad's rewritten symbol library does not parse", run,
                                                           library);
@@ -137,18 +150,18 @@ inline ::testing::AssertionResult kicad_reads_symbols(const std::string& library
 }
 
 // The footprints KiCad reads from a footprint library (a .pretty folder or an
-// EAGLE .lbr), written out again by `kicad-cli fp upgrade` into `work`.
-inline ::testing::AssertionResult kicad_reads_footprints(const std::string& library, const std::string& work,
+// EAGLE .lbr), written out again by `kicad-cli fp upgrade` into the folder
+// `readback` (a .pretty).
+inline ::testing::AssertionResult kicad_reads_footprints(const std::string& library, const std::string& readback,
                                                          std::vector<FootprintSeen>& footprints) {
   namespace fs = std::filesystem;
-  std::string out = work + "/" + fs::path(library).stem().string() + ".kicad-fp-readback.pretty";
-  fs::remove_all(out);
-  KicadRun run = kicad_cli({"fp", "upgrade", "--force", library, "-o", out});
-  if (run.code != 0 || printed_error(run) || !fs::is_directory(out))
+  fs::remove_all(readback);
+  KicadRun run = kicad_cli({"fp", "upgrade", "--force", library, "-o", readback});
+  if (run.code != 0 || printed_error(run) || !fs::is_directory(readback))
     return ::testing::AssertionFailure() << kicad_failure("KiCad 9 did not load the footprint library", run, library);
   footprints.clear();
   std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(out))
+  for (const auto& entry : fs::directory_iterator(readback))
     if (entry.path().extension() == ".kicad_mod") files.push_back(entry.path());
   std::sort(files.begin(), files.end());
   for (const auto& file : files) {
@@ -161,13 +174,15 @@ inline ::testing::AssertionResult kicad_reads_footprints(const std::string& libr
   return ::testing::AssertionSuccess();
 }
 
-// Pictures of what KiCad draws, kept under consumer-svg/ in the test's
-// working folder (build/tests) for a person to look at. Best effort: the
-// loads above are the checks.
+// Pictures of what KiCad draws, kept under consumer-svg/<label>/ in the
+// test's working folder (build/tests) for a person to look at. Best effort:
+// the loads above are the checks.
 inline void export_svgs(const std::string& symbol_library, const std::string& footprint_library,
-                        const std::string& label) {
+                        std::string label) {
+  std::replace(label.begin(), label.end(), '/', '_');
   std::error_code ec;
   std::string dir = std::filesystem::absolute("consumer-svg", ec).string() + "/" + label;
+  std::filesystem::remove_all(dir, ec);
   std::filesystem::create_directories(dir, ec);
   if (!symbol_library.empty()) kicad_cli({"sym", "export", "svg", "-o", dir, symbol_library});
   if (!footprint_library.empty()) kicad_cli({"fp", "export", "svg", "-o", dir, footprint_library});
@@ -242,6 +257,53 @@ inline std::vector<PadSeen> numbers_and_types(std::vector<PadSeen> pads) {
   for (auto& p : pads) p.shape.clear();
   std::sort(pads.begin(), pads.end());
   return pads;
+}
+
+// A KiCad symbol and footprint to build libraries from: the project's
+// examples (a symbol is paired with the footprint of the same name, or with
+// the only footprint there is) and the hand-made mixed part of the test data.
+struct KicadSource {
+  std::string label;
+  std::string sym;  // empty when there is only a footprint
+  std::string mod;  // empty when there is only a symbol
+};
+
+inline std::vector<KicadSource> example_sources() {
+  namespace fs = std::filesystem;
+  std::vector<fs::path> syms, mods;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(fs::path(ZELT_SOURCE_DIR) / "examples", ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (it->path().extension() == ".kicad_sym") syms.push_back(it->path());
+    if (it->path().extension() == ".kicad_mod") mods.push_back(it->path());
+  }
+  std::sort(syms.begin(), syms.end());
+  std::sort(mods.begin(), mods.end());
+  std::vector<KicadSource> out;
+  std::vector<bool> paired(mods.size(), false);
+  for (const auto& sym : syms) {
+    std::string mod;
+    for (size_t i = 0; i < mods.size(); ++i) {
+      if (mods[i].parent_path() == sym.parent_path() && mods[i].stem() == sym.stem()) {
+        mod = mods[i].string();
+        paired[i] = true;
+      }
+    }
+    if (mod.empty() && mods.size() == 1) {
+      mod = mods[0].string();
+      paired[0] = true;
+    }
+    out.push_back({"example-" + sym.stem().string(), sym.string(), mod});
+  }
+  for (size_t i = 0; i < mods.size(); ++i)
+    if (!paired[i]) out.push_back({"example-" + mods[i].stem().string(), "", mods[i].string()});
+  return out;
+}
+
+inline std::vector<KicadSource> kicad_sources() {
+  std::vector<KicadSource> out = example_sources();
+  out.push_back({"mixed", data_path("consumer/mixed.kicad_sym"), data_path("consumer/mixed.kicad_mod")});
+  return out;
 }
 
 }  // namespace zelt::test

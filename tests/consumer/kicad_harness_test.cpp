@@ -34,7 +34,7 @@ TEST(KicadHarness, ReadsBackWhatKicadLoaded) {
   TempDir tmp;
   write_file(tmp.file("good.kicad_sym"), kGoodSymbol);
   std::vector<SymbolSeen> symbols;
-  ASSERT_TRUE(kicad_reads_symbols(tmp.file("good.kicad_sym"), tmp.path(), symbols));
+  ASSERT_TRUE(kicad_reads_symbols(tmp.file("good.kicad_sym"), tmp.file("back.kicad_sym"), symbols));
   ASSERT_EQ(symbols.size(), 1u);
   EXPECT_EQ(symbols[0].name, "R");
   EXPECT_EQ(symbols[0].pins, (std::vector<PinSeen>{{"~", "1"}, {"B", "2"}}));
@@ -50,7 +50,7 @@ TEST(KicadHarness, ReadsBackWhatKicadLoaded) {
   (pad "" np_thru_hole circle (at 2 0) (size 1 1) (drill 1) (layers "*.Cu" "*.Mask"))
 ))");
   std::vector<FootprintSeen> footprints;
-  ASSERT_TRUE(kicad_reads_footprints(tmp.file("good.pretty"), tmp.path(), footprints));
+  ASSERT_TRUE(kicad_reads_footprints(tmp.file("good.pretty"), tmp.file("back.pretty"), footprints));
   ASSERT_EQ(footprints.size(), 1u);
   EXPECT_EQ(footprints[0].name, "F");
   auto pads = footprints[0].pads;
@@ -75,18 +75,15 @@ TEST(KicadHarness, RefusedFilesFailTheCheck) {
   std::vector<FootprintSeen> footprints;
   for (const char* name : {"cut.kicad_sym", "quote.kicad_sym", "cut.lbr"}) {
     SCOPED_TRACE(name);
-    auto loaded = kicad_reads_symbols(tmp.file(name), tmp.path(), symbols);
+    auto loaded = kicad_reads_symbols(tmp.file(name), tmp.file("back.kicad_sym"), symbols);
     EXPECT_FALSE(loaded);
     EXPECT_NE(std::string(loaded.message()).find("to reproduce: "), std::string::npos) << loaded.message();
   }
   for (const char* name : {"cut.lbr", "cut.pretty"}) {
     SCOPED_TRACE(name);
-    EXPECT_FALSE(kicad_reads_footprints(tmp.file(name), tmp.path(), footprints));
+    EXPECT_FALSE(kicad_reads_footprints(tmp.file(name), tmp.file("back.pretty"), footprints));
   }
-  // The copies kept for reproducing a failure are not wanted for these.
-  std::filesystem::remove_all("consumer-failures/KicadHarness.RefusedFilesFailTheCheck");
-  std::error_code ec;
-  std::filesystem::remove("consumer-failures", ec);  // only when nothing else failed
+  forget_failure_copies();
 }
 
 }  // namespace
