@@ -18,11 +18,6 @@ std::vector<T> sorted(std::vector<T> v) {
   return v;
 }
 
-int total(const std::map<std::string, int>& counts) {
-  int n = 0;
-  for (const auto& [kind, count] : counts) n += count;
-  return n;
-}
 
 class ExportKicadLoadsInKicad : public ::testing::Test {
  protected:

@@ -10,22 +10,44 @@
 namespace zelt::test {
 namespace {
 
+enum class Art { None, Legacy, Placed };
+
 struct Road {
   const char* name;
   bool sym;
   bool fp;
-  const char* art;  // symbol art under tests/data/consumer, "" for none
+  Art art;
 };
 
 void PrintTo(const Road& road, std::ostream* os) { *os << road.name; }
 
 const Road kRoads[] = {
-    {"SymbolAndFootprint", true, true, ""},
-    {"FootprintOnly", false, true, ""},
-    {"SymbolOnlyPlaceholderPackage", true, false, ""},
-    {"LegacySymbolArt", true, true, "art.svg"},
-    {"PlacedSymbolArt", true, true, "outline.mm.svg"},
+    {"SymbolAndFootprint", true, true, Art::None},
+    {"FootprintOnly", false, true, Art::None},
+    {"SymbolOnlyPlaceholderPackage", true, false, Art::None},
+    {"LegacySymbolArt", true, true, Art::Legacy},
+    {"PlacedSymbolArt", true, true, Art::Placed},
 };
+
+// The symbol art of one kind: an outline with its placement sidecar
+// (".mm.svg") or any other SVG, from the examples and the test data.
+std::vector<std::string> symbol_arts(Art kind) {
+  if (kind == Art::None) return {""};
+  namespace fs = std::filesystem;
+  std::vector<std::string> out;
+  for (const fs::path& dir : {fs::path(ZELT_SOURCE_DIR) / "examples", fs::path(data_path("consumer"))}) {
+    std::error_code ec;
+    std::vector<std::string> found;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+      std::string name = it->path().filename().string();
+      if (!name.ends_with(".svg")) continue;
+      if (name.ends_with(".mm.svg") == (kind == Art::Placed)) found.push_back(it->path().string());
+    }
+    std::sort(found.begin(), found.end());
+    out.insert(out.end(), found.begin(), found.end());
+  }
+  return out;
+}
 
 // Loads one of our .lbr files into KiCad as a symbol library and as a
 // footprint library and compares what KiCad holds with what the file holds.
@@ -37,6 +59,7 @@ void expect_kicad_reads_lbr(const std::string& lbr_path, const std::string& work
   ASSERT_TRUE(kicad_reads_symbols(lbr_path, work + "/readback.kicad_sym", symbols));
   ASSERT_EQ(symbols.size(), 1u) << "one device set gives one KiCad symbol";
   EXPECT_EQ(comparable(symbols[0].pins), comparable(lbr.pins)) << "KiCad's pins differ from ours in " << lbr_path;
+  EXPECT_EQ(total(symbols[0].graphics), lbr.symbol_graphics) << "KiCad's symbol drawing differs from ours";
 
   std::vector<FootprintSeen> footprints;
   ASSERT_TRUE(kicad_reads_footprints(lbr_path, work + "/readback.pretty", footprints));
@@ -44,12 +67,17 @@ void expect_kicad_reads_lbr(const std::string& lbr_path, const std::string& work
   EXPECT_EQ(footprints[0].name, lbr.package);
   EXPECT_EQ(numbers_and_types(footprints[0].pads), numbers_and_types(lbr.pads))
       << "KiCad's pads differ from ours in " << lbr_path;
+  // Expected difference: the fabrication drawing goes on layers 51 and 52,
+  // which the library's fixed layer table does not declare, and KiCad skips
+  // elements on undeclared layers ("Ignoring a wire since Eagle layer
+  // 'unknown' (51) was not mapped"). Only the drawing on declared layers can
+  // come back.
+  EXPECT_EQ(total(footprints[0].graphics), lbr.package_graphics) << "KiCad's footprint drawing differs from ours";
 
-  int graphics = 0;
-  for (const auto& [kind, n] : footprints[0].graphics) graphics += n;
   std::cout << "KiCad 9 read " << label << ": symbol " << symbols[0].name << " with " << symbols[0].pins.size()
-            << " pins, footprint " << footprints[0].name << " with " << footprints[0].pads.size() << " pads and "
-            << graphics << " graphics\n";
+            << " pins and " << total(symbols[0].graphics) << " graphics, footprint " << footprints[0].name << " with "
+            << footprints[0].pads.size() << " pads and " << total(footprints[0].graphics) << " graphics ("
+            << lbr.package_graphics_on_undeclared_layers << " on undeclared layers skipped)\n";
   export_svgs(work + "/readback.kicad_sym", work + "/readback.pretty", label);
 }
 
@@ -60,23 +88,28 @@ TEST_P(GenerateLoadsInKicad, PinsAndPadsSurvive) {
   int built = 0;
   for (const KicadSource& source : kicad_sources()) {
     if ((road.sym && source.sym.empty()) || (road.fp && source.mod.empty())) continue;
-    SCOPED_TRACE(source.label);
-    TempDir tmp;
-    std::string lbr = tmp.file(source.label + ".lbr");
-    std::vector<std::string> args{"generate", "--output", lbr};
-    if (road.sym) args.insert(args.end(), {"--sym", source.sym});
-    if (road.fp) args.insert(args.end(), {"--fp", source.mod});
-    if (*road.art) args.insert(args.end(), {"--symbol-art", data_path(std::string("consumer/") + road.art)});
-    CliRun run = run_cli(args);
-    // Exit code 2 reports lint findings; the library is written all the same
-    // and must load just as well.
-    EXPECT_TRUE(run.code == 0 || run.code == 2) << run.out << run.err;
-    if (!file_exists(lbr)) {
-      ADD_FAILURE() << "generate wrote no library: " << run.out << run.err;
-      continue;
+    for (const std::string& art : symbol_arts(road.art)) {
+      std::string label = source.label;
+      if (!art.empty()) label += "+" + std::filesystem::path(art).stem().string();
+      SCOPED_TRACE(label);
+      TempDir tmp;
+      std::string lbr = tmp.file(source.label + ".lbr");
+      std::vector<std::string> args{"generate", "--output", lbr};
+      if (road.sym) args.insert(args.end(), {"--sym", source.sym});
+      if (road.fp) args.insert(args.end(), {"--fp", source.mod});
+      if (!art.empty()) args.insert(args.end(), {"--symbol-art", art});
+      CliRun run = run_cli(args);
+      // Exit code 2 reports lint findings; the library is written all the
+      // same and must load just as well.
+      EXPECT_TRUE(run.code == 0 || run.code == 2) << run.out << run.err;
+      EXPECT_EQ(run.err.find("falling back"), std::string::npos) << "the outline was not placed as meant: " << run.err;
+      if (!file_exists(lbr)) {
+        ADD_FAILURE() << "generate wrote no library: " << run.out << run.err;
+        continue;
+      }
+      expect_kicad_reads_lbr(lbr, tmp.path(), std::string(road.name) + "/" + label);
+      ++built;
     }
-    expect_kicad_reads_lbr(lbr, tmp.path(), std::string(road.name) + "/" + source.label);
-    ++built;
   }
   EXPECT_GT(built, 0);
 }

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -194,6 +195,9 @@ struct LbrContents {
   std::string package;
   std::vector<PinSeen> pins;  // EAGLE pin name and the pad its connect names
   std::vector<PadSeen> pads;  // pad name and smd / thru_hole; shape left empty
+  int symbol_graphics = 0;    // wires, circles and texts of the symbol on layer 94
+  int package_graphics = 0;   // wires and circles of the package on layers the document declares
+  int package_graphics_on_undeclared_layers = 0;
 };
 
 inline std::string xml_unescape(std::string_view s) {
@@ -237,6 +241,27 @@ inline LbrContents read_lbr_contents(const std::string& text) {
   input = re2::StringPiece(text);
   while (RE2::FindAndConsume(&input, kPad, &kind, &pad))
     lbr.pads.push_back({xml_unescape(pad), kind == "smd" ? "smd" : "thru_hole", ""});
+
+  static const RE2 kLayer(R"re(<layer number="(\d+)")re");
+  static const RE2 kSymbolBody(R"re((?s)<symbol name="[^"]*">(.*?)</symbol>)re");
+  static const RE2 kPackageBody(R"re((?s)<package name="[^"]*">(.*?)</package>)re");
+  static const RE2 kDrawn(R"re(<(wire|circle|text)\b[^>]*\blayer="(\d+)")re");
+  std::set<std::string> declared;
+  input = re2::StringPiece(text);
+  std::string number;
+  while (RE2::FindAndConsume(&input, kLayer, &number)) declared.insert(number);
+  std::string body, layer;
+  if (RE2::PartialMatch(text, kSymbolBody, &body)) {
+    input = re2::StringPiece(body);
+    while (RE2::FindAndConsume(&input, kDrawn, &kind, &layer)) lbr.symbol_graphics += layer == "94";
+  }
+  if (RE2::PartialMatch(text, kPackageBody, &body)) {
+    input = re2::StringPiece(body);
+    while (RE2::FindAndConsume(&input, kDrawn, &kind, &layer)) {
+      if (kind == "text") continue;  // >NAME and >VALUE become KiCad's fields
+      ++(declared.count(layer) ? lbr.package_graphics : lbr.package_graphics_on_undeclared_layers);
+    }
+  }
   return lbr;
 }
 
@@ -245,6 +270,12 @@ inline LbrContents read_lbr_contents(const std::string& text) {
 inline std::string without_overbar_marks(std::string name) {
   std::erase_if(name, [](char c) { return c == '!' || c == '~' || c == '{' || c == '}'; });
   return name;
+}
+
+inline int total(const std::map<std::string, int>& counts) {
+  int n = 0;
+  for (const auto& [kind, count] : counts) n += count;
+  return n;
 }
 
 inline std::vector<PinSeen> comparable(std::vector<PinSeen> pins) {
