@@ -117,6 +117,30 @@ TEST_P(GenerateLoadsInKicad, PinsAndPadsSurvive) {
 INSTANTIATE_TEST_SUITE_P(Roads, GenerateLoadsInKicad, ::testing::ValuesIn(kRoads),
                          [](const ::testing::TestParamInfo<Road>& info) { return std::string(info.param.name); });
 
+// Expected difference: a pin name keeps its inner blanks (only surrounding
+// whitespace is trimmed), and KiCad's EAGLE reader skips a pin whose name
+// holds a blank without a word, so that one pin does not come back. The
+// writer's naming fixes that output; this case records the difference so a
+// change on either side is noticed.
+TEST(GenerateLoadsInKicadExpectedDifference, PinNameWithABlankIsSkippedByKicad) {
+  TempDir tmp;
+  std::string sym = read_file(data_path("consumer/mixed.kicad_sym"));
+  sym.replace(sym.find("(name \"OUT\""), 12, "(name \"OUT A\"");
+  write_file(tmp.file("blank.kicad_sym"), sym);
+  std::string lbr = tmp.file("blank.lbr");
+  CliRun run = run_cli({"generate", "--sym", tmp.file("blank.kicad_sym"), "--output", lbr});
+  ASSERT_TRUE(file_exists(lbr)) << run.out << run.err;
+  LbrContents ours = read_lbr_contents(read_file(lbr));
+  ASSERT_EQ(std::count(ours.pins.begin(), ours.pins.end(), PinSeen{"OUT A", "3"}), 1);
+
+  std::vector<SymbolSeen> symbols;
+  ASSERT_TRUE(kicad_reads_symbols(lbr, tmp.file("readback.kicad_sym"), symbols));
+  ASSERT_EQ(symbols.size(), 1u);
+  std::erase(ours.pins, PinSeen{"OUT A", "3"});
+  EXPECT_EQ(comparable(symbols[0].pins), comparable(ours.pins))
+      << "KiCad now reads a pin name with a blank: make this an ordinary load check";
+}
+
 TEST(GenerateLoadsInKicadExamples, ExamplesAreThere) {
   auto examples = example_sources();
   bool sym = false, mod = false;
