@@ -139,6 +139,9 @@ LbrSymbol symbol_from_footprint_pads(std::string_view footprint_text, const std:
 
   const std::size_t rows = pads.empty() ? 1 : (pads.size() + 1) / 2;
   const double rows_f = static_cast<double>(rows);
+  // Half the rows in whole rows, so every pin lands on the 2.54 mm grid that
+  // schematic nets snap to (one row puts both pins at y 0).
+  const double top_row = static_cast<double>(rows / 2);
   for (std::size_t i = 0; i < pads.size(); ++i) {
     const bool left = i < rows;
     const double r = static_cast<double>(left ? i : i - rows);
@@ -147,7 +150,7 @@ LbrSymbol symbol_from_footprint_pads(std::string_view footprint_text, const std:
     pin.number = pads[i];
     pin.electrical_type = "passive";
     pin.x = left ? -kSynthPinX : kSynthPinX;
-    pin.y = (rows_f * 0.5 - r) * kPitch;
+    pin.y = (top_row - r) * kPitch;
     pin.rotation = left ? 0 : 180;
     pin.length = kDefaultPinLength;
     symbol.pins.push_back(std::move(pin));

@@ -20,8 +20,15 @@ constexpr std::string_view kDedupMarks[] = {"@2", "@3", "@4", "@5", "@6", "@7", 
 
 std::string strip_dedup_marks(std::string_view name) {
   std::string out(name);
+  if (name.find('@') == std::string_view::npos) return out;
   for (auto mark : kDedupMarks) out = replace_all(out, mark, "");
   return out;
+}
+
+// Entity decoding for names and pads, skipped for the usual plain text.
+std::string unescaped(std::string text) {
+  if (text.find('&') == std::string::npos) return text;
+  return xml_unescape(text);
 }
 
 std::optional<LbrRect> body_from_wires(std::string_view text) {
@@ -77,14 +84,17 @@ Result<LbrSymbol> lbr_to_symbol(std::string_view text) {
     LbrPin pin;
     // Names and pads come back as the user wrote them, not as the XML
     // escaping the writer applied ("R&amp;W" is the pin R&W).
-    pin.name = xml_unescape(strip_dedup_marks((*m)[1]));
+    pin.name = unescaped(strip_dedup_marks((*m)[1]));
     auto pad = pads.find((*m)[1]);
-    pin.number = pad == pads.end() ? "0" : xml_unescape(pad->second);
+    pin.number = pad == pads.end() ? "0" : unescaped(std::string(pad->second));
     pin.electrical_type = std::string(kicad_electrical_type((*m)[5]));
     pin.x = number_or((*m)[2], 0);
     pin.y = number_or((*m)[3], 0);
     pin.length = length_from_word((*m)[4]);
-    if (auto rot = first_match(kRotation, (*m)[6])) pin.rotation = parse_u32((*rot)[1]).value_or(0);
+    const std::string_view rest = (*m)[6];
+    if (rest.find("rot=") != std::string_view::npos) {
+      if (auto rot = first_match(kRotation, rest)) pin.rotation = parse_u32((*rot)[1]).value_or(0);
+    }
     symbol.pins.push_back(std::move(pin));
   }
   symbol.value = symbol.name;

@@ -64,7 +64,12 @@ constexpr DocumentRule kSectionRules[] = {
 
 constexpr DocumentRule kClosingRules[] = {
     {"malformed-xml", Severity::Error, "Unbalanced XML angle brackets",
-     [](std::string_view t) { return std::count(t.begin(), t.end(), '<') != std::count(t.begin(), t.end(), '>'); }},
+     [](std::string_view t) {
+       // One pass for both counts: this runs over whole multi-megabyte libraries.
+       std::ptrdiff_t balance = 0;
+       for (char c : t) balance += (c == '<') - (c == '>');
+       return balance != 0;
+     }},
     {"no-symbol-layer", Severity::Warning, "No elements on layer 94 (Symbols) \u2014 the symbol body may be invisible",
      [](std::string_view t) { return !contains(t, "layer=\"94\""); }},
 };
@@ -79,14 +84,21 @@ void run_document_rules(Lint& lint, const auto& rules) {
 void check_symbol_pins(Lint& lint) {
   static const TextPattern kSymbol(R"re((?s)<symbol name="([^"]*)">(.*?)</symbol>)re");
   static const TextPattern kPin(R"re(<pin name="([^"]*)")re");
-  MatchIterator symbols(kSymbol, lint.text);
+  constexpr std::string_view kOpen = "<symbol name=\"";
+  constexpr std::string_view kClose = "</symbol>";
+  MatchIterator symbols(kSymbol, lint.text, /*whole_match_only=*/true);
   while (auto symbol = symbols.next()) {
-    std::string_view symbol_name = (*symbol)[1];
+    // The groups follow from the match: the name runs to the first quote
+    // (it holds none), the body from after `">` to the closing tag.
+    std::string_view whole = (*symbol)[0];
+    std::string_view rest = whole.substr(kOpen.size());
+    std::string_view symbol_name = rest.substr(0, rest.find('"'));
+    std::string_view body = rest.substr(symbol_name.size() + 2, rest.size() - symbol_name.size() - 2 - kClose.size());
     std::unordered_set<std::string_view> names;
     // Repeated names in first-occurrence order, for a stable report.
     std::vector<std::pair<std::string_view, std::size_t>> counts;
     std::unordered_map<std::string_view, std::size_t> index;
-    MatchIterator pins(kPin, (*symbol)[2]);
+    MatchIterator pins(kPin, body);
     while (auto pin = pins.next()) {
       std::string_view name = (*pin)[1];
       if (blank(name)) {

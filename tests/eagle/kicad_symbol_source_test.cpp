@@ -116,9 +116,9 @@ TEST(SymbolFromFootprintPads, TwoColumnsOfDistinctPads) {
   EXPECT_EQ(symbol.pins[1].x, 12.7);
   EXPECT_EQ(symbol.pins[1].rotation, 180u);
   EXPECT_EQ(symbol.pins[1].electrical_type, "passive");
-  // One row: y = (rows / 2 - row) pitches.
-  EXPECT_EQ(symbol.pins[0].y, 0.5 * 2.54);
-  EXPECT_EQ(symbol.pins[1].y, 0.5 * 2.54);
+  // One row: both pins at y 0, on the grid.
+  EXPECT_EQ(symbol.pins[0].y, 0.0);
+  EXPECT_EQ(symbol.pins[1].y, 0.0);
   ASSERT_TRUE(symbol.body);
   EXPECT_EQ(symbol.body->x1, -7.62);
   EXPECT_EQ(symbol.body->y1, 2.54);
@@ -129,11 +129,12 @@ TEST(SymbolFromFootprintPads, RowsAndFallbackName) {
   auto symbol = symbol_from_footprint_pads("(pad 1 smd)(pad 2 smd)(pad 3 smd)(pad A smd)(pad B smd)", std::nullopt);
   EXPECT_EQ(symbol.name, "FOOTPRINT");
   ASSERT_EQ(symbol.pins.size(), 5u);
-  // Three rows: left pins 0-2, right pins 3-4 from the top.
+  // Three rows: left pins 0-2, right pins 3-4 from the top, all on the 2.54 grid.
+  EXPECT_EQ(symbol.pins[0].y, 2.54);
   EXPECT_EQ(symbol.pins[2].x, -12.7);
-  EXPECT_EQ(symbol.pins[2].y, (1.5 - 2) * 2.54);
+  EXPECT_EQ(symbol.pins[2].y, -2.54);
   EXPECT_EQ(symbol.pins[3].x, 12.7);
-  EXPECT_EQ(symbol.pins[3].y, 1.5 * 2.54);
+  EXPECT_EQ(symbol.pins[3].y, 2.54);
   EXPECT_EQ(symbol.body->y1, (3 * 2.54 + 2.54) / 2);
 
   auto empty = symbol_from_footprint_pads("", std::string("N"));

@@ -137,5 +137,37 @@ TEST(TextPattern, AbsentAndEmptyGroupsDiffer) {
   EXPECT_EQ((*bare)[2], "7");
 }
 
+TEST(TextPattern, LiteralPrefixes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {R"re(<pin name="([^"]*)")re", "<pin name=\""},
+      {R"re((?s)<symbol name="([^"]*)">(.*?)</symbol>)re", "<symbol name=\""},
+      {R"re(\(pad\s+(\S+))re", "(pad"},
+      {R"re(<deviceset\b.*?)re", "<deviceset"},
+      {R"re(-?[\d.]+)re", ""},
+      {R"re(ab?c)re", "a"},
+      {R"re(^\(pad)re", ""},
+      {R"re(ab|cd)re", ""},
+      {R"re(x(a|b))re", "x"},
+      {R"re([|(]a)re", ""},
+  };
+  for (auto [pattern, prefix] : cases) EXPECT_EQ(pattern_literal_prefix(pattern), prefix) << pattern;
+}
+
+TEST(TextPattern, WalkFindsTheSameMatchesAsAFullSearch) {
+  // Near misses at the literal, a match straddling another candidate, an
+  // alternation the prefix does not cover.
+  static const TextPattern pin(R"re(<pin name="([^"]*)" x)re");
+  MatchIterator it(pin, R"(<pin name="a" y <pin name="b" x <pin name="<pin name="c" x <pin name="d")");
+  std::vector<std::string> names;
+  while (auto m = it.next()) names.emplace_back((*m)[1]);
+  EXPECT_EQ(names, (std::vector<std::string>{"b", "c"}));
+
+  static const TextPattern either(R"re(ab|cd)re");
+  MatchIterator both(either, "cd ab cd");
+  int count = 0;
+  while (both.next()) ++count;
+  EXPECT_EQ(count, 3);
+}
+
 }  // namespace
 }  // namespace zelt::eagle
