@@ -1,5 +1,6 @@
 #include "part/part_writer.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -14,6 +15,8 @@
 namespace zelt::part {
 
 namespace {
+
+void append_json_double(std::string& out, double value);
 
 using fields::IsRecord;
 using fields::IsTagged;
@@ -38,8 +41,12 @@ class PrettyWriter {
   void string(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     out_ += '"';
-    for (char ch : text) {
-      const auto c = static_cast<unsigned char>(ch);
+    std::size_t run = 0;  // start of the bytes not yet copied
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      if (c >= 0x20 && c != '"' && c != '\\') continue;
+      out_.append(text, run, i - run);
+      run = i + 1;
       switch (c) {
         case '"': out_ += "\\\""; break;
         case '\\': out_ += "\\\\"; break;
@@ -48,18 +55,17 @@ class PrettyWriter {
         case '\t': out_ += "\\t"; break;
         case '\b': out_ += "\\b"; break;
         case '\f': out_ += "\\f"; break;
-        default:
-          if (c < 0x20) {
-            out_ += "\\u00";
-            out_ += kHex[c >> 4];
-            out_ += kHex[c & 0xF];
-          } else {
-            out_ += ch;
-          }
+        default: {
+          const char escape[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+          out_.append(escape, sizeof escape);
+        }
       }
     }
+    out_.append(text, run, text.size() - run);
     out_ += '"';
   }
+
+  std::string& buffer() { return out_; }
 
   // Containers: open, then one `item()` or `key()` before each element, then
   // close. An empty container stays on one line ("[]", "{}").
@@ -133,7 +139,7 @@ void write_json(PrettyWriter& w, const nlohmann::json& value) {
     case nlohmann::json::value_t::boolean: w.raw(value.get<bool>() ? "true" : "false"); break;
     case nlohmann::json::value_t::number_integer: w.raw(std::to_string(value.get<std::int64_t>())); break;
     case nlohmann::json::value_t::number_unsigned: w.raw(std::to_string(value.get<std::uint64_t>())); break;
-    case nlohmann::json::value_t::number_float: w.raw(json_double_text(value.get<double>())); break;
+    case nlohmann::json::value_t::number_float: append_json_double(w.buffer(), value.get<double>()); break;
     default: w.raw("null"); break;  // null, and kinds JSON text cannot hold
   }
 }
@@ -145,9 +151,10 @@ void write_value(PrettyWriter& w, const T& value) {
   } else if constexpr (std::is_same_v<T, bool>) {
     w.raw(value ? "true" : "false");
   } else if constexpr (std::is_same_v<T, double>) {
-    w.raw(json_double_text(value));
+    append_json_double(w.buffer(), value);
   } else if constexpr (std::is_integral_v<T>) {
-    w.raw(std::to_string(value));
+    char digits[24];
+    w.raw(std::string_view(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits)));
   } else if constexpr (IsOptional<T>::value) {
     if (value) {
       write_value(w, *value);
@@ -178,55 +185,73 @@ void write_value(PrettyWriter& w, const T& value) {
   }
 }
 
+void append_json_double(std::string& out, double value) {
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  if (value == 0.0) {
+    out += std::signbit(value) ? "-0.0" : "0.0";
+    return;
+  }
+
+  // Shortest round-trip digits with their decimal exponent: d.ddde±x.
+  char sci[32];
+  const char* const sci_end = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific).ptr;
+  const char* const e = std::find(static_cast<const char*>(sci), sci_end, 'e');
+  char digits[24];
+  int count = 0;
+  bool negative = false;
+  for (const char* p = sci; p != e; ++p) {
+    if (*p == '-') {
+      negative = true;
+    } else if (*p != '.') {
+      digits[count++] = *p;
+    }
+  }
+  const char* exp_begin = e + 1;
+  if (*exp_begin == '+') ++exp_begin;
+  int exponent = 0;
+  std::from_chars(exp_begin, sci_end, exponent);
+
+  // At most 17 digits, 5 leading zeros, a sign and ".0" in plain notation.
+  char text[48];
+  char* p = text;
+  if (negative) *p++ = '-';
+  if (exponent >= -5 && exponent < 16) {
+    if (exponent < 0) {
+      *p++ = '0';
+      *p++ = '.';
+      p = std::fill_n(p, -exponent - 1, '0');
+      p = std::copy_n(digits, count, p);
+    } else if (count <= exponent + 1) {
+      p = std::copy_n(digits, count, p);
+      p = std::fill_n(p, exponent + 1 - count, '0');
+      *p++ = '.';
+      *p++ = '0';
+    } else {
+      p = std::copy_n(digits, exponent + 1, p);
+      *p++ = '.';
+      p = std::copy_n(digits + exponent + 1, count - exponent - 1, p);
+    }
+  } else {
+    *p++ = digits[0];
+    if (count > 1) {
+      *p++ = '.';
+      p = std::copy_n(digits + 1, count - 1, p);
+    }
+    *p++ = 'e';
+    *p++ = exponent < 0 ? '-' : '+';
+    p = std::to_chars(p, text + sizeof text, exponent < 0 ? -exponent : exponent).ptr;
+  }
+  out.append(text, static_cast<std::size_t>(p - text));
+}
+
 }  // namespace
 
 std::string json_double_text(double value) {
-  if (!std::isfinite(value)) return "null";
-  if (value == 0.0) return std::signbit(value) ? "-0.0" : "0.0";
-
-  // Shortest round-trip digits with their decimal exponent: d.ddde±x.
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
-  const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
-  const std::size_t e = sci.find('e');
-  std::string_view mantissa = sci.substr(0, e);
-  const int exponent = std::atoi(std::string(sci.substr(e + 1)).c_str());
-
   std::string out;
-  if (mantissa.front() == '-') {
-    out += '-';
-    mantissa.remove_prefix(1);
-  }
-  std::string digits;
-  for (char c : mantissa) {
-    if (c != '.') digits += c;
-  }
-
-  if (exponent >= -5 && exponent < 16) {
-    const auto count = static_cast<int>(digits.size());
-    if (exponent < 0) {
-      out += "0.";
-      out.append(static_cast<std::size_t>(-exponent - 1), '0');
-      out += digits;
-    } else if (count <= exponent + 1) {
-      out += digits;
-      out.append(static_cast<std::size_t>(exponent + 1 - count), '0');
-      out += ".0";
-    } else {
-      out.append(digits, 0, static_cast<std::size_t>(exponent + 1));
-      out += '.';
-      out.append(digits, static_cast<std::size_t>(exponent + 1));
-    }
-    return out;
-  }
-
-  out += digits[0];
-  if (digits.size() > 1) {
-    out += '.';
-    out.append(digits, 1);
-  }
-  out += exponent < 0 ? "e-" : "e+";
-  out += std::to_string(std::abs(exponent));
+  append_json_double(out, value);
   return out;
 }
 
