@@ -120,6 +120,46 @@ bool decimal_overflows(std::string_view text) {
   return magnitude > 0;
 }
 
+// The exact fast path for short decimals: when the digits form an integer
+// below 2^53 and the power of ten scaling it is at most 22 either way, both
+// are exact doubles and one correctly rounded multiplication or division
+// gives the nearest double to the decimal value.
+std::optional<double> short_decimal(std::string_view literal) {
+  constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
+  constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  std::size_t pos = 0;
+  const bool negative = literal[0] == '-';
+  if (negative) ++pos;
+  std::uint64_t digits = 0;
+  int scale = 0;
+  bool fraction = false;
+  for (; pos < literal.size() && literal[pos] != 'e' && literal[pos] != 'E'; ++pos) {
+    if (literal[pos] == '.') {
+      fraction = true;
+      continue;
+    }
+    digits = digits * 10 + static_cast<std::uint64_t>(literal[pos] - '0');
+    if (digits >= kExactLimit) return std::nullopt;
+    scale -= fraction ? 1 : 0;
+  }
+  if (pos < literal.size()) {
+    ++pos;
+    bool negative_exponent = false;
+    if (literal[pos] == '+' || literal[pos] == '-') negative_exponent = literal[pos++] == '-';
+    int exponent = 0;
+    for (; pos < literal.size(); ++pos) {
+      exponent = exponent * 10 + (literal[pos] - '0');
+      if (exponent > 1000) return std::nullopt;
+    }
+    scale += negative_exponent ? -exponent : exponent;
+  }
+  if (scale < -22 || scale > 22) return std::nullopt;
+  double value = static_cast<double>(digits);
+  value = scale < 0 ? value / kPowers[-scale] : value * kPowers[scale];
+  return negative ? -value : value;
+}
+
 // Tree building for parse_any: one set of overloads per tree type.
 void set_null(HeldValue& v) { v.kind = HeldValue::Kind::null; }
 void set_bool(HeldValue& v, bool b) {
@@ -363,6 +403,11 @@ bool JsonCursor::parse_number(bool positive, JsonNumber& out) {
 
   // The digits are well formed here; from_chars rounds them exactly.
   const std::string_view literal = text_.substr(start, at_ - start);
+  if (const auto quick = short_decimal(literal)) {
+    out.kind = JsonNumber::Kind::floating;
+    out.f = *quick;
+    return true;
+  }
   double value = 0.0;
   const auto result = std::from_chars(literal.data(), literal.data() + literal.size(), value);
   if (result.ec == std::errc::result_out_of_range) {

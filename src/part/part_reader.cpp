@@ -404,6 +404,9 @@ template <class V>
 bool collect_tagged_map(JsonCursor& c, std::size_t& index, HeldValue& rest) {
   const std::string_view tag_key = Tagged<V>::key;
   rest.kind = HeldValue::Kind::map;
+  // Room for the fields of the largest variant, so most items fill it once.
+  rest.keys.reserve(8);
+  rest.items.reserve(8);
   bool tagged = false;
   bool first = true;
   bool has = false;
