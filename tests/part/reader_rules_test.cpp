@@ -3,6 +3,8 @@
 // tagged items.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -203,6 +205,30 @@ TEST(PartReaderNumbers, DoubleFieldsTakeAnyNumber) {
       {"too large", part_text({.pads = R"({"number": "1", "x_mm": 1e400, "y_mm": 0, "w_mm": 1, "h_mm": 1})"}),
        "number out of range"},
   });
+}
+
+TEST(PartReaderNumbers, DecimalsReadToTheNearestDouble) {
+  const std::vector<std::pair<std::string, double>> cases = {
+      {"0.1", 0.1},
+      {"2.54", 2.54},
+      {"-196.85039370078738", -196.85039370078738},
+      {"0.30000000000000004", 0.30000000000000004},
+      {"1e-7", 1e-7},
+      {"1E+22", 1e22},
+      {"1e23", 1e23},
+      {"9007199254740993", 9007199254740992.0},  // an integer beyond 2^53 rounds to even
+      {"3.14159265358979323846264338327950288", 3.14159265358979323846264338327950288},
+      {"1.7976931348623157e308", 1.7976931348623157e308},
+      {"2.2250738585072011e-308", 2.2250738585072011e-308},
+      {"4.9e-324", 4.9e-324},
+      {"1e-400", 0.0},
+      {"-0.0", -0.0},
+  };
+  for (const auto& [text, value] : cases) {
+    SCOPED_TRACE(text);
+    const auto part = read_ok(part_text({.pads = R"({"number": "1", "x_mm": )" + text + R"(, "y_mm": 0, "w_mm": 1, "h_mm": 1})"}));
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(part.footprint.pads.at(0).x_mm), std::bit_cast<std::uint64_t>(value));
+  }
 }
 
 TEST(PartReaderTypes, WrongShapesNameWhatWasFoundAndExpected) {

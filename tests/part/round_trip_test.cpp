@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "part/part_reader.hpp"
@@ -92,6 +93,28 @@ TEST(PartRoundTrip, BuiltPartReadsBackEqualToTheBit) {
     EXPECT_EQ(std::bit_cast<std::uint64_t>(pad.*member), std::bit_cast<std::uint64_t>(original.*member));
   }
   EXPECT_EQ((*reread->provenance)["a"].get<std::uint64_t>(), 9007199254740993u);
+}
+
+TEST(PartRoundTrip, EveryFiniteDoubleSurvivesWritingAndReading) {
+  std::mt19937_64 random(20240611);
+  ZeltLbrPart part = built_part();
+  GraphicPolyline line;
+  while (line.points.size() < 20000) {
+    const double a = std::bit_cast<double>(random());
+    const double b = std::bit_cast<double>(random() >> (random() % 12));  // more small magnitudes
+    if (std::isfinite(a) && std::isfinite(b)) line.points.push_back({a, b});
+  }
+  part.symbol.graphics = {line};
+  const auto reread = deserialize_zelt_lbr_part(part_to_pretty_json(part));
+  ASSERT_TRUE(reread) << reread.error().to_string();
+  const auto& points = std::get<GraphicPolyline>(reread->symbol.graphics.at(0)).points;
+  ASSERT_EQ(points.size(), line.points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    for (std::size_t k = 0; k < 2; ++k) {
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(points[i][k]), std::bit_cast<std::uint64_t>(line.points[i][k]))
+          << json_double_text(line.points[i][k]);
+    }
+  }
 }
 
 }  // namespace
