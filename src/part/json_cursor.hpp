@@ -9,46 +9,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include <nlohmann/json_fwd.hpp>
 
 #include "base/error.hpp"
+#include "part/held_value.hpp"
 
 namespace zelt::part {
-
-struct JsonNumber {
-  enum class Kind : unsigned char { unsigned_int, signed_int, floating };
-  Kind kind = Kind::unsigned_int;
-  std::uint64_t u = 0;  // unsigned_int
-  std::int64_t i = 0;   // signed_int: always negative
-  double f = 0.0;       // floating: anything with a fraction or an exponent, and -0
-};
-
-// A JSON value kept whole with each number's kind intact, for tagged items:
-// their tag may come after the fields it selects.
-struct HeldValue {
-  enum class Kind : unsigned char { null, boolean, number, string, sequence, map };
-  Kind kind = Kind::null;
-  bool boolean = false;
-  JsonNumber number;
-  std::string text;
-  std::vector<std::string> keys;  // map: keys[i] belongs to items[i], text order
-  std::vector<HeldValue> items;   // sequence elements or map values
-};
-
-// How a found value is named in type errors: "integer `5`", "integer `-5`",
-// "floating point `1.5`", "string \"abc\"", "boolean `true`", "null", "map",
-// "sequence".
-std::string describe_number(const JsonNumber& number);
-std::string describe_string(std::string_view text);
-std::string describe_held(const HeldValue& value);
-
-// "invalid type: <found>, expected <expecting>" and its kin.
-std::string invalid_type(std::string_view found, std::string_view expecting);
-std::string invalid_value(std::string_view found, std::string_view expecting);
-std::string invalid_length(std::size_t length, std::string_view expecting);
-std::string unknown_variant(std::string_view name, const std::string_view* names, std::size_t count);
 
 class JsonCursor {
  public:

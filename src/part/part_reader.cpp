@@ -26,6 +26,7 @@
 
 #include "part/json_cursor.hpp"
 #include "part/part_fields.hpp"
+#include "part/read_messages.hpp"
 
 namespace zelt::part {
 
