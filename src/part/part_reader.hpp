@@ -1,6 +1,6 @@
 #pragma once
-// Reading part JSON into records. Errors carry serde-style messages with the
-// place reading stood: "missing field `mpn` at line 3 column 1".
+// Reading part JSON into records. The first error ends reading; its message
+// names the place reading stood: "missing field `mpn` at line 3 column 1".
 #include <string_view>
 #include <vector>
 
