@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <vector>
 #include <string_view>
 #include <tuple>
 #include <type_traits>
@@ -298,6 +299,16 @@ template <class T>
 concept IsRecord = requires { Record<T>::list; };
 template <class T>
 concept IsTagged = requires { Tagged<T>::key; };
+
+// Field value shapes the reader and the writer both dispatch on.
+template <class T>
+struct IsOptional : std::false_type {};
+template <class T>
+struct IsOptional<std::optional<T>> : std::true_type {};
+template <class T>
+struct IsVector : std::false_type {};
+template <class T>
+struct IsVector<std::vector<T>> : std::true_type {};
 
 template <class R>
 inline constexpr std::size_t count = std::tuple_size_v<std::remove_cvref_t<decltype(Record<R>::list)>>;

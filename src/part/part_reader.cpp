@@ -39,14 +39,8 @@ using fields::Need;
 using fields::Record;
 using fields::Tagged;
 
-template <class T>
-struct IsOptional : std::false_type {};
-template <class T>
-struct IsOptional<std::optional<T>> : std::true_type {};
-template <class T>
-struct IsVector : std::false_type {};
-template <class T>
-struct IsVector<std::vector<T>> : std::true_type {};
+using fields::IsOptional;
+using fields::IsVector;
 
 template <class T>
 constexpr std::string_view number_name() {

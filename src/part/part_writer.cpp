@@ -23,14 +23,8 @@ using fields::IsTagged;
 using fields::Need;
 using fields::Tagged;
 
-template <class T>
-struct IsOptional : std::false_type {};
-template <class T>
-struct IsOptional<std::optional<T>> : std::true_type {};
-template <class T>
-struct IsVector : std::false_type {};
-template <class T>
-struct IsVector<std::vector<T>> : std::true_type {};
+using fields::IsOptional;
+using fields::IsVector;
 
 class PrettyWriter {
  public:
