@@ -18,7 +18,6 @@ std::vector<T> sorted(std::vector<T> v) {
   return v;
 }
 
-
 class ExportKicadLoadsInKicad : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -67,7 +66,8 @@ TEST_F(ExportKicadLoadsInKicad, FootprintKeepsPadsAndGraphics) {
   auto ours = read_kicad_footprint(read_file(mod_path()));
   ASSERT_TRUE(ours) << "our footprint does not read back:\n" << first_lines(mod_path());
   ASSERT_EQ(ours->pads.size(), 11u);
-  ASSERT_EQ(ours->graphics, (std::map<std::string, int>{{"fp_line", 2}, {"fp_rect", 2}, {"fp_circle", 1}, {"fp_arc", 2}}));
+  ASSERT_EQ(ours->graphics,
+            (std::map<std::string, int>{{"fp_line", 2}, {"fp_rect", 2}, {"fp_circle", 1}, {"fp_arc", 2}}));
 
   // KiCad reads footprints only as members of a .pretty library folder.
   std::string pretty = tmp_.file("rich.pretty");

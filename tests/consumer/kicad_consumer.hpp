@@ -77,8 +77,8 @@ inline std::string first_lines(const std::string& path, int count = 40) {
   return out;
 }
 
-// Keeps a copy of our file beside the test run so the printed command can be
-// repeated after the temporary folder is gone. Returns the kept path.
+// Where the files of a failed load are kept, beside the test run, so the
+// printed command can be repeated after the temporary folder is gone.
 inline std::filesystem::path failure_copies_dir() {
   std::string label = "unnamed";
   if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info()) {
@@ -87,16 +87,6 @@ inline std::filesystem::path failure_copies_dir() {
   }
   std::error_code ec;
   return std::filesystem::absolute("consumer-failures", ec) / label;
-}
-
-inline std::string keep_for_reproduction(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path dir = failure_copies_dir();
-  fs::create_directories(dir, ec);
-  fs::path target = dir / fs::path(path).filename();
-  fs::copy(path, target, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
-  return ec ? path : target.string();
 }
 
 // For a case whose refusal is the expected outcome: drops the copies kept for
@@ -108,21 +98,30 @@ inline void forget_failure_copies() {
   std::filesystem::remove(dir.parent_path(), ec);
 }
 
-// The failure text for a run that KiCad refused or that read back wrong.
-inline std::string kicad_failure(const std::string& what, const KicadRun& run, const std::string& our_file) {
-  std::string kept = keep_for_reproduction(our_file);
+// The failure text for a load that KiCad refused or that read back wrong:
+// what kicad-cli said, the command to repeat it on a kept copy of our file,
+// and that file's first lines.
+inline std::string kicad_failure(const std::string& what, const KicadRun& run, const std::string& our_file,
+                                 const std::string& readback) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path dir = failure_copies_dir();
+  fs::create_directories(dir, ec);
+  fs::path kept = dir / fs::path(our_file).filename();
+  fs::copy(our_file, kept, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
   std::string command = run.command;
-  if (kept != our_file) {
-    size_t at = command.find(shell_quote(our_file));
-    if (at != std::string::npos) command.replace(at, shell_quote(our_file).size(), shell_quote(kept));
+  std::string shown = our_file;
+  if (!ec) {
+    shown = kept.string();
+    std::string kept_readback = (dir / fs::path(readback).filename()).string();
+    fs::remove_all(kept_readback, ec);
+    for (const auto& [from, to] : {std::pair{our_file, kept.string()}, std::pair{readback, kept_readback}}) {
+      size_t at = command.find(shell_quote(from));
+      if (at != std::string::npos) command.replace(at, shell_quote(from).size(), shell_quote(to));
+    }
   }
-  std::string shown = std::filesystem::is_directory(our_file)
-                          ? [&] {
-                              for (const auto& e : std::filesystem::directory_iterator(our_file))
-                                return e.path().string();
-                              return our_file;
-                            }()
-                          : our_file;
+  if (fs::is_directory(shown, ec))  // a .pretty folder shows a footprint
+    for (const auto& entry : fs::directory_iterator(shown, ec)) shown = entry.path().string();
   return what + "\n  exit code: " + std::to_string(run.code) + "\n  kicad-cli stderr: " + run.err +
          "\n  kicad-cli stdout: " + run.out + "\n  to reproduce: " + command + "\n  first lines of " + shown + ":\n" +
          first_lines(shown);
@@ -141,11 +140,12 @@ inline ::testing::AssertionResult kicad_reads_symbols(const std::string& library
   std::filesystem::remove(readback);  // kicad-cli refuses to overwrite
   KicadRun run = kicad_cli({"sym", "upgrade", "--force", library, "-o", readback});
   if (run.code != 0 || printed_error(run) || !file_exists(readback))
-    return ::testing::AssertionFailure() << kicad_failure("KiCad 9 did not load the symbol library", run, library);
+    return ::testing::AssertionFailure() << kicad_failure("KiCad 9 did not load the symbol library", run, library,
+                                                          readback);
   auto read = read_kicad_symbols(read_file(readback));
   if (!read)
     return ::testing::AssertionFailure() << kicad_failure("KiCad's rewritten symbol library does not parse", run,
-                                                          library);
+                                                          library, readback);
   symbols = std::move(*read);
   return ::testing::AssertionSuccess();
 }
@@ -159,7 +159,8 @@ inline ::testing::AssertionResult kicad_reads_footprints(const std::string& libr
   fs::remove_all(readback);
   KicadRun run = kicad_cli({"fp", "upgrade", "--force", library, "-o", readback});
   if (run.code != 0 || printed_error(run) || !fs::is_directory(readback))
-    return ::testing::AssertionFailure() << kicad_failure("KiCad 9 did not load the footprint library", run, library);
+    return ::testing::AssertionFailure() << kicad_failure("KiCad 9 did not load the footprint library", run, library,
+                                                          readback);
   footprints.clear();
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(readback))
@@ -168,8 +169,8 @@ inline ::testing::AssertionResult kicad_reads_footprints(const std::string& libr
   for (const auto& file : files) {
     auto read = read_kicad_footprint(read_file(file.string()));
     if (!read)
-      return ::testing::AssertionFailure()
-             << kicad_failure("KiCad's rewritten footprint " + file.string() + " does not parse", run, library);
+      return ::testing::AssertionFailure() << kicad_failure(
+                 "KiCad's rewritten footprint " + file.string() + " does not parse", run, library, readback);
     footprints.push_back(std::move(*read));
   }
   return ::testing::AssertionSuccess();
@@ -178,8 +179,7 @@ inline ::testing::AssertionResult kicad_reads_footprints(const std::string& libr
 // Pictures of what KiCad draws, kept under consumer-svg/<label>/ in the
 // test's working folder (build/tests) for a person to look at. Best effort:
 // the loads above are the checks.
-inline void export_svgs(const std::string& symbol_library, const std::string& footprint_library,
-                        std::string label) {
+inline void export_svgs(const std::string& symbol_library, const std::string& footprint_library, std::string label) {
   std::replace(label.begin(), label.end(), '/', '_');
   std::error_code ec;
   std::string dir = std::filesystem::absolute("consumer-svg", ec).string() + "/" + label;

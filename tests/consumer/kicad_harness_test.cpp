@@ -65,8 +65,8 @@ TEST(KicadHarness, ReadsBackWhatKicadLoaded) {
 TEST(KicadHarness, RefusedFilesFailTheCheck) {
   TempDir tmp;
   write_file(tmp.file("cut.kicad_sym"), "(kicad_symbol_lib (version 20231120) (symbol \"X\" (pin passive line");
-  write_file(tmp.file("quote.kicad_sym"), std::string(kGoodSymbol).replace(std::string(kGoodSymbol).find("\"B\""), 3,
-                                                                          "\"B\\\""));
+  write_file(tmp.file("quote.kicad_sym"),
+             std::string(kGoodSymbol).replace(std::string(kGoodSymbol).find("\"B\""), 3, "\"B\\\""));
   write_file(tmp.file("cut.lbr"), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<eagle version=\"9.6.2\"><drawing>");
   std::filesystem::create_directory(tmp.file("cut.pretty"));
   write_file(tmp.file("cut.pretty/F.kicad_mod"), "(footprint \"F\" (pad \"1\" smd");
