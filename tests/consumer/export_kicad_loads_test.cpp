@@ -1,8 +1,8 @@
 // The KiCad files `export-kicad` writes must load in KiCad 9 with every pin,
-// pad, graphic and parameter of the part. The part in the test data carries
-// every symbol and footprint graphic kind, every pad shape on SMD and
-// through-hole pads, hidden and shown parameters, and texts with quotes and
-// backslashes.
+// pad, graphic and parameter of the part: for the hand-made part of the test
+// data (every symbol and footprint graphic kind, every pad shape on SMD and
+// through-hole pads, hidden and shown parameters, texts with quotes and
+// backslashes) and for the parts `import-kicad` makes of the KiCad sources.
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -18,71 +18,98 @@ std::vector<T> sorted(std::vector<T> v) {
   return v;
 }
 
-class ExportKicadLoadsInKicad : public ::testing::Test {
- protected:
-  void SetUp() override {
-    CliRun run = run_cli({"export-kicad", data_path("consumer/rich.zelt-lbr.json"), "--out-dir", tmp_.path()});
-    ASSERT_EQ(run.code, 0) << run.out << run.err;
-    ASSERT_TRUE(file_exists(sym_path())) << run.out;
-    ASSERT_TRUE(file_exists(mod_path())) << run.out;
-  }
-  std::string sym_path() const { return tmp_.file("RICH-42.kicad_sym"); }
-  std::string mod_path() const { return tmp_.file("RICH-42.kicad_mod"); }
-
-  TempDir tmp_;
+struct ExportSeen {
+  SymbolSeen symbol;        // as KiCad read it
+  FootprintSeen footprint;  // as KiCad read it
 };
 
-TEST_F(ExportKicadLoadsInKicad, SymbolKeepsPinsGraphicsAndParameters) {
-  auto ours = read_kicad_symbols(read_file(sym_path()));
-  ASSERT_TRUE(ours && ours->size() == 1u) << "our symbol library does not read back:\n" << first_lines(sym_path());
-  const SymbolSeen& wrote = ours->front();
-  // What the part holds, so that two empty lists cannot agree.
-  ASSERT_EQ(wrote.pins.size(), 7u);
-  ASSERT_EQ(wrote.graphics, (std::map<std::string, int>{{"rectangle", 2}, {"polyline", 1}, {"circle", 1}, {"arc", 2}}));
+// Loads an exported symbol library and footprint into KiCad and compares
+// what KiCad holds with what the files hold. Fills `seen` on success.
+void expect_kicad_reads_export(const std::string& sym_path, const std::string& mod_path, const std::string& work,
+                               const std::string& label, ExportSeen& seen) {
+  auto ours_sym = read_kicad_symbols(read_file(sym_path));
+  ASSERT_TRUE(ours_sym && ours_sym->size() == 1u) << "our symbol library does not read back:\n"
+                                                  << first_lines(sym_path);
+  const SymbolSeen& wrote = ours_sym->front();
+  auto ours_mod = read_kicad_footprint(read_file(mod_path));
+  ASSERT_TRUE(ours_mod) << "our footprint does not read back:\n" << first_lines(mod_path);
 
-  std::vector<SymbolSeen> kicad;
-  ASSERT_TRUE(kicad_reads_symbols(sym_path(), tmp_.file("readback.kicad_sym"), kicad));
-  ASSERT_EQ(kicad.size(), 1u);
-  EXPECT_EQ(kicad[0].name, wrote.name);
-  EXPECT_EQ(sorted(kicad[0].pins), sorted(wrote.pins));
-  EXPECT_EQ(kicad[0].graphics, wrote.graphics);
+  std::vector<SymbolSeen> symbols;
+  ASSERT_TRUE(kicad_reads_symbols(sym_path, work + "/readback.kicad_sym", symbols));
+  ASSERT_EQ(symbols.size(), 1u);
+  EXPECT_EQ(symbols[0].name, wrote.name);
+  EXPECT_EQ(sorted(symbols[0].pins), sorted(wrote.pins));
+  EXPECT_EQ(symbols[0].graphics, wrote.graphics);
   for (const auto& [name, property] : wrote.properties) {
     SCOPED_TRACE(name);
-    auto it = kicad[0].properties.find(name);
-    ASSERT_NE(it, kicad[0].properties.end()) << "KiCad lost the property";
+    auto it = symbols[0].properties.find(name);
+    ASSERT_NE(it, symbols[0].properties.end()) << "KiCad lost the property";
     EXPECT_EQ(it->second.value, property.value);
     EXPECT_EQ(it->second.hidden, property.hidden);
   }
-  EXPECT_TRUE(kicad[0].properties["Note"].hidden);
-  EXPECT_EQ(kicad[0].properties["Note"].value, "quote \" and backslash \\ inside");
-  EXPECT_FALSE(kicad[0].properties["Tolerance"].hidden);
-
-  std::cout << "KiCad 9 read the exported symbol " << kicad[0].name << ": " << kicad[0].pins.size() << " pins, "
-            << total(kicad[0].graphics) << " graphics, " << kicad[0].properties.size() << " properties\n";
-  export_svgs(tmp_.file("readback.kicad_sym"), "", "export-kicad-symbol");
-}
-
-TEST_F(ExportKicadLoadsInKicad, FootprintKeepsPadsAndGraphics) {
-  auto ours = read_kicad_footprint(read_file(mod_path()));
-  ASSERT_TRUE(ours) << "our footprint does not read back:\n" << first_lines(mod_path());
-  ASSERT_EQ(ours->pads.size(), 11u);
-  ASSERT_EQ(ours->graphics,
-            (std::map<std::string, int>{{"fp_line", 2}, {"fp_rect", 2}, {"fp_circle", 1}, {"fp_arc", 2}}));
 
   // KiCad reads footprints only as members of a .pretty library folder.
-  std::string pretty = tmp_.file("rich.pretty");
+  std::string pretty = work + "/exported.pretty";
   std::filesystem::create_directory(pretty);
-  std::filesystem::copy_file(mod_path(), pretty + "/RICH-42.kicad_mod");
-  std::vector<FootprintSeen> kicad;
-  ASSERT_TRUE(kicad_reads_footprints(pretty, tmp_.file("readback.pretty"), kicad));
-  ASSERT_EQ(kicad.size(), 1u);
-  EXPECT_EQ(kicad[0].name, ours->name);
-  EXPECT_EQ(sorted(kicad[0].pads), sorted(ours->pads)) << "numbers, SMD or through-hole, and shapes";
-  EXPECT_EQ(kicad[0].graphics, ours->graphics);
+  std::filesystem::copy_file(mod_path, pretty + "/" + std::filesystem::path(mod_path).filename().string());
+  std::vector<FootprintSeen> footprints;
+  ASSERT_TRUE(kicad_reads_footprints(pretty, work + "/readback.pretty", footprints));
+  ASSERT_EQ(footprints.size(), 1u);
+  // KiCad names a library footprint after its file (<mpn>.kicad_mod), not
+  // after the name inside it, so the names are not compared.
+  EXPECT_EQ(sorted(footprints[0].pads), sorted(ours_mod->pads)) << "numbers, SMD or through-hole, and shapes";
+  EXPECT_EQ(footprints[0].graphics, ours_mod->graphics);
 
-  std::cout << "KiCad 9 read the exported footprint " << kicad[0].name << ": " << kicad[0].pads.size() << " pads, "
-            << total(kicad[0].graphics) << " graphics\n";
-  export_svgs("", tmp_.file("readback.pretty"), "export-kicad-footprint");
+  std::cout << "KiCad 9 read the export of " << label << ": symbol " << symbols[0].name << " with "
+            << symbols[0].pins.size() << " pins, " << total(symbols[0].graphics) << " graphics and "
+            << symbols[0].properties.size() << " properties; footprint with " << footprints[0].pads.size()
+            << " pads and " << total(footprints[0].graphics) << " graphics\n";
+  export_svgs(work + "/readback.kicad_sym", work + "/readback.pretty", "export-kicad/" + label);
+  seen = {symbols[0], footprints[0]};
+}
+
+TEST(ExportKicadLoadsInKicad, RichPartKeepsPinsPadsGraphicsAndParameters) {
+  TempDir tmp;
+  CliRun run = run_cli({"export-kicad", data_path("consumer/rich.zelt-lbr.json"), "--out-dir", tmp.path()});
+  ASSERT_EQ(run.code, 0) << run.out << run.err;
+  ExportSeen seen;
+  ASSERT_NO_FATAL_FAILURE(expect_kicad_reads_export(tmp.file("RICH-42.kicad_sym"), tmp.file("RICH-42.kicad_mod"),
+                                                    tmp.path(), "rich", seen));
+
+  // What the part holds, so that two empty or shortened lists cannot agree.
+  EXPECT_EQ(seen.symbol.pins.size(), 7u);
+  EXPECT_EQ(seen.symbol.graphics,
+            (std::map<std::string, int>{{"rectangle", 2}, {"polyline", 1}, {"circle", 1}, {"arc", 2}}));
+  EXPECT_TRUE(seen.symbol.properties["Note"].hidden);
+  EXPECT_EQ(seen.symbol.properties["Note"].value, "quote \" and backslash \\ inside");
+  EXPECT_FALSE(seen.symbol.properties["Tolerance"].hidden);
+  EXPECT_TRUE(seen.symbol.properties["Manufacturer"].hidden);
+  EXPECT_EQ(seen.symbol.properties["Manufacturer"].value, "Acme \"Parts\" Ltd");
+  EXPECT_EQ(seen.footprint.pads.size(), 11u);
+  EXPECT_EQ(seen.footprint.graphics,
+            (std::map<std::string, int>{{"fp_line", 2}, {"fp_rect", 2}, {"fp_circle", 1}, {"fp_arc", 2}}));
+}
+
+TEST(ExportKicadLoadsInKicad, ImportedKicadSourcesLoadAgain) {
+  int exported = 0;
+  for (const KicadSource& source : kicad_sources()) {
+    if (source.sym.empty() || source.mod.empty()) continue;
+    SCOPED_TRACE(source.label);
+    TempDir tmp;
+    std::string part = tmp.file("part.zelt-lbr.json");
+    CliRun run =
+        run_cli({"import-kicad", "--sym", source.sym, "--fp", source.mod, "--mpn", source.label, "--out", part});
+    ASSERT_EQ(run.code, 0) << run.out << run.err;
+    run = run_cli({"export-kicad", part, "--out-dir", tmp.path()});
+    ASSERT_EQ(run.code, 0) << run.out << run.err;
+    ExportSeen seen;
+    expect_kicad_reads_export(tmp.file(source.label + ".kicad_sym"), tmp.file(source.label + ".kicad_mod"), tmp.path(),
+                              source.label, seen);
+    EXPECT_FALSE(seen.symbol.pins.empty());
+    EXPECT_FALSE(seen.footprint.pads.empty());
+    ++exported;
+  }
+  EXPECT_GT(exported, 0);
 }
 
 }  // namespace
