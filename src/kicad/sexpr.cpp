@@ -1,0 +1,247 @@
+#include "kicad/sexpr.hpp"
+
+#include <utility>
+
+#include "base/number_parse.hpp"
+#include "base/text.hpp"
+
+namespace zelt::kicad {
+
+SExpr SExpr::atom(std::string text) { return SExpr(false, std::move(text)); }
+
+SExpr SExpr::list(std::vector<SExpr> children) {
+  SExpr node(true, std::string());
+  node.children_ = std::move(children);
+  return node;
+}
+
+SExpr::SExpr(const SExpr& other) : is_list_(other.is_list_), text_(other.text_) {
+  // Level by level with an explicit work list: each destination's children
+  // are created in full before their addresses are taken, so the pointers
+  // stay valid.
+  std::vector<std::pair<const SExpr*, SExpr*>> work{{&other, this}};
+  while (!work.empty()) {
+    auto [src, dst] = work.back();
+    work.pop_back();
+    dst->children_.reserve(src->children_.size());
+    for (const SExpr& child : src->children_) dst->children_.push_back(SExpr(child.is_list_, child.text_));
+    for (std::size_t i = 0; i < src->children_.size(); ++i) {
+      if (!src->children_[i].children_.empty()) work.emplace_back(&src->children_[i], &dst->children_[i]);
+    }
+  }
+}
+
+SExpr& SExpr::operator=(const SExpr& other) {
+  if (this != &other) *this = SExpr(other);
+  return *this;
+}
+
+SExpr& SExpr::operator=(SExpr&& other) noexcept {
+  if (this != &other) {
+    release_children();
+    is_list_ = other.is_list_;
+    text_ = std::move(other.text_);
+    children_ = std::move(other.children_);
+  }
+  return *this;
+}
+
+SExpr::~SExpr() { release_children(); }
+
+void SExpr::release_children() noexcept {
+  if (children_.empty()) return;
+  bool nested = false;
+  for (const SExpr& child : children_) nested = nested || !child.children_.empty();
+  if (!nested) {
+    children_.clear();
+    return;
+  }
+  // Detach every grandchild list before its parent goes, so each destructor
+  // that runs sees a node without children and the stack stays flat.
+  std::vector<std::vector<SExpr>> pending;
+  pending.push_back(std::move(children_));
+  children_.clear();
+  while (!pending.empty()) {
+    std::vector<SExpr> batch = std::move(pending.back());
+    pending.pop_back();
+    for (SExpr& child : batch) {
+      if (!child.children_.empty()) {
+        pending.push_back(std::move(child.children_));
+        child.children_.clear();
+      }
+    }
+  }
+}
+
+namespace {
+
+enum class TokenKind { Open, Close, Atom };
+
+// Byte length of the Unicode white-space character at `pos`, 0 when there is
+// none. Only the lead bytes 0xC2, 0xE1, 0xE2 and 0xE3 can start one outside
+// ASCII, so the common case costs one compare.
+std::size_t whitespace_length(std::string_view text, std::size_t pos) {
+  unsigned char c = static_cast<unsigned char>(text[pos]);
+  if (c < 0x80) return (c == ' ' || (c >= 0x09 && c <= 0x0D)) ? 1 : 0;
+  if (c != 0xC2 && c != 0xE1 && c != 0xE2 && c != 0xE3) return 0;
+  std::size_t next = pos;
+  char32_t cp = decode_utf8(text, next);
+  return is_unicode_whitespace(cp) ? next - pos : 0;
+}
+
+// Splits the text into brackets and atoms. A quoted string is one atom whose
+// content never counts as a bracket; a backslash in it takes the following
+// character literally. Invalid UTF-8 bytes are carried into atoms unchanged.
+class Tokenizer {
+ public:
+  explicit Tokenizer(std::string_view text) : text_(text) {}
+
+  // False at the end of the text.
+  bool next(TokenKind& kind, std::string& atom) {
+    while (pos_ < text_.size()) {
+      std::size_t ws = whitespace_length(text_, pos_);
+      if (ws == 0) break;
+      pos_ += ws;
+    }
+    if (pos_ >= text_.size()) return false;
+    char c = text_[pos_];
+    if (c == '(' || c == ')') {
+      ++pos_;
+      kind = c == '(' ? TokenKind::Open : TokenKind::Close;
+      return true;
+    }
+    kind = TokenKind::Atom;
+    atom.clear();
+    if (c == '"') {
+      read_quoted(atom);
+    } else {
+      read_word(atom);
+    }
+    return true;
+  }
+
+ private:
+  void read_quoted(std::string& out) {
+    ++pos_;  // opening quote
+    while (pos_ < text_.size()) {
+      std::size_t stop = text_.find_first_of("\"\\", pos_);
+      if (stop == std::string_view::npos) {
+        // An unterminated string ends with the text.
+        out.append(text_.substr(pos_));
+        pos_ = text_.size();
+        return;
+      }
+      out.append(text_.substr(pos_, stop - pos_));
+      pos_ = stop + 1;
+      if (text_[stop] == '"') return;
+      if (pos_ < text_.size()) {
+        // The escaped character is copied whole, multi-byte ones included.
+        std::size_t end = pos_;
+        decode_utf8(text_, end);
+        out.append(text_.substr(pos_, end - pos_));
+        pos_ = end;
+      }
+    }
+  }
+
+  void read_word(std::string& out) {
+    std::size_t start = pos_;
+    while (pos_ < text_.size()) {
+      char c = text_[pos_];
+      if (c == '(' || c == ')' || whitespace_length(text_, pos_) != 0) break;
+      ++pos_;
+    }
+    out.assign(text_.substr(start, pos_ - start));
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+Result<SExpr> parse_sexpr(std::string_view text) {
+  Tokenizer tokens(text);
+  TokenKind kind{};
+  std::string atom;
+  bool found_open = false;
+  while (tokens.next(kind, atom)) {
+    if (kind == TokenKind::Open) {
+      found_open = true;
+      break;
+    }
+  }
+  if (!found_open) return fail("no s-expr");
+
+  // The children gathered so far for each list still open, innermost last.
+  std::vector<std::vector<SExpr>> open(1);
+  auto close_innermost = [&open]() -> bool {
+    SExpr done = SExpr::list(std::move(open.back()));
+    open.pop_back();
+    if (open.empty()) {
+      open.emplace_back().push_back(std::move(done));
+      return true;
+    }
+    open.back().push_back(std::move(done));
+    return false;
+  };
+
+  while (tokens.next(kind, atom)) {
+    if (kind == TokenKind::Open) {
+      open.emplace_back();
+    } else if (kind == TokenKind::Close) {
+      // Whatever follows the first complete list is ignored.
+      if (close_innermost()) return std::move(open.back().back());
+    } else {
+      open.back().push_back(SExpr::atom(std::move(atom)));
+    }
+  }
+  // Running out of text closes every list still open.
+  while (!close_innermost()) {
+  }
+  return std::move(open.back().back());
+}
+
+std::optional<std::string_view> sexpr_head(const SExpr& node) { return sexpr_atom_at(node, 0); }
+
+const SExpr* sexpr_child(const SExpr& node, std::string_view head) {
+  for (const SExpr& child : node.children()) {
+    if (sexpr_head(child) == head) return &child;
+  }
+  return nullptr;
+}
+
+std::optional<std::string_view> sexpr_atom_at(const SExpr& node, std::size_t index) {
+  if (index >= node.children().size()) return std::nullopt;
+  const SExpr& child = node.children()[index];
+  if (!child.is_atom()) return std::nullopt;
+  return std::string_view(child.text());
+}
+
+std::vector<const SExpr*> sexpr_find_all(const SExpr& node, std::string_view head) {
+  std::vector<const SExpr*> found;
+  std::vector<const SExpr*> stack{&node};
+  while (!stack.empty()) {
+    const SExpr* current = stack.back();
+    stack.pop_back();
+    if (sexpr_head(*current) == head) found.push_back(current);
+    const auto& children = current->children();
+    // Pushed last to first so the first child is visited next.
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+      if (it->is_list()) stack.push_back(&*it);
+    }
+  }
+  return found;
+}
+
+std::vector<double> sexpr_numbers(const SExpr& node) {
+  std::vector<double> numbers;
+  const auto& children = node.children();
+  for (std::size_t i = 1; i < children.size(); ++i) {
+    if (!children[i].is_atom()) continue;
+    if (auto value = parse_double(children[i].text())) numbers.push_back(*value);
+  }
+  return numbers;
+}
+
+}  // namespace zelt::kicad
