@@ -7,55 +7,71 @@
 
 namespace zelt::kicad {
 
-SExpr SExpr::atom(std::string text) { return SExpr(false, std::move(text)); }
+const std::string SExpr::kNoText;
+const std::vector<SExpr> SExpr::kNoChildren;
 
-SExpr SExpr::list(std::vector<SExpr> children) {
-  SExpr node(true, std::string());
-  node.children_ = std::move(children);
-  return node;
-}
+SExpr SExpr::atom(std::string text) { return SExpr(AtomTag{}, std::move(text)); }
 
-SExpr::SExpr(const SExpr& other) : is_list_(other.is_list_), text_(other.text_) {
-  // Level by level with an explicit work list: each destination's children
-  // are created in full before their addresses are taken, so the pointers
-  // stay valid.
-  std::vector<std::pair<const SExpr*, SExpr*>> work{{&other, this}};
-  while (!work.empty()) {
-    auto [src, dst] = work.back();
-    work.pop_back();
-    dst->children_.reserve(src->children_.size());
-    for (const SExpr& child : src->children_) dst->children_.push_back(SExpr(child.is_list_, child.text_));
-    for (std::size_t i = 0; i < src->children_.size(); ++i) {
-      if (!src->children_[i].children_.empty()) work.emplace_back(&src->children_[i], &dst->children_[i]);
-    }
+SExpr SExpr::list(std::vector<SExpr> children) { return SExpr(ListTag{}, std::move(children)); }
+
+SExpr::SExpr(SExpr&& other) noexcept : is_list_(other.is_list_) {
+  if (is_list_) {
+    new (&children_) std::vector<SExpr>(std::move(other.children_));
+  } else {
+    new (&text_) std::string(std::move(other.text_));
   }
 }
 
+SExpr::SExpr(const SExpr& other) : SExpr(copy_of(other)) {}
+
+SExpr SExpr::copy_of(const SExpr& other) {
+  if (!other.is_list_) return atom(other.text_);
+  SExpr root = list();
+  // Level by level with an explicit work list: each destination's children
+  // are created in full before their addresses are taken, so the pointers
+  // stay valid.
+  std::vector<std::pair<const SExpr*, SExpr*>> work{{&other, &root}};
+  while (!work.empty()) {
+    auto [src, dst] = work.back();
+    work.pop_back();
+    const auto& from = src->children_;
+    auto& to = dst->children_;
+    to.reserve(from.size());
+    for (const SExpr& child : from) to.push_back(child.is_list_ ? list() : atom(child.text_));
+    for (std::size_t i = 0; i < from.size(); ++i) {
+      if (from[i].is_list_ && !from[i].children_.empty()) work.emplace_back(&from[i], &to[i]);
+    }
+  }
+  return root;
+}
+
 SExpr& SExpr::operator=(const SExpr& other) {
-  if (this != &other) *this = SExpr(other);
+  if (this != &other) *this = copy_of(other);
   return *this;
 }
 
 SExpr& SExpr::operator=(SExpr&& other) noexcept {
   if (this != &other) {
-    release_children();
-    is_list_ = other.is_list_;
-    text_ = std::move(other.text_);
-    children_ = std::move(other.children_);
+    this->~SExpr();
+    new (this) SExpr(std::move(other));
   }
   return *this;
 }
 
-SExpr::~SExpr() { release_children(); }
+SExpr::~SExpr() {
+  if (is_list_) {
+    release_children();
+    children_.~vector();
+  } else {
+    text_.~basic_string();
+  }
+}
 
 void SExpr::release_children() noexcept {
-  if (children_.empty()) return;
+  auto has_children = [](const SExpr& node) { return node.is_list_ && !node.children_.empty(); };
   bool nested = false;
-  for (const SExpr& child : children_) nested = nested || !child.children_.empty();
-  if (!nested) {
-    children_.clear();
-    return;
-  }
+  for (const SExpr& child : children_) nested = nested || has_children(child);
+  if (!nested) return;
   // Detach every grandchild list before its parent goes, so each destructor
   // that runs sees a node without children and the stack stays flat.
   std::vector<std::vector<SExpr>> pending;
@@ -65,7 +81,7 @@ void SExpr::release_children() noexcept {
     std::vector<SExpr> batch = std::move(pending.back());
     pending.pop_back();
     for (SExpr& child : batch) {
-      if (!child.children_.empty()) {
+      if (has_children(child)) {
         pending.push_back(std::move(child.children_));
         child.children_.clear();
       }
@@ -173,33 +189,35 @@ Result<SExpr> parse_sexpr(std::string_view text) {
   }
   if (!found_open) return fail("no s-expr");
 
-  // The children gathered so far for each list still open, innermost last.
-  std::vector<std::vector<SExpr>> open(1);
-  auto close_innermost = [&open]() -> bool {
-    SExpr done = SExpr::list(std::move(open.back()));
-    open.pop_back();
-    if (open.empty()) {
-      open.emplace_back().push_back(std::move(done));
-      return true;
-    }
-    open.back().push_back(std::move(done));
-    return false;
+  // Children of every list still open sit in one flat vector, each open list
+  // remembering where its own children start. A closing bracket moves its
+  // children into an exactly sized vector, so no list grows by doubling.
+  std::vector<SExpr> pending;
+  std::vector<std::size_t> starts{0};
+  auto close_innermost = [&]() {
+    std::size_t start = starts.back();
+    starts.pop_back();
+    std::vector<SExpr> children;
+    children.reserve(pending.size() - start);
+    for (std::size_t i = start; i < pending.size(); ++i) children.push_back(std::move(pending[i]));
+    pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(start), pending.end());
+    pending.push_back(SExpr::list(std::move(children)));
   };
 
   while (tokens.next(kind, atom)) {
     if (kind == TokenKind::Open) {
-      open.emplace_back();
+      starts.push_back(pending.size());
     } else if (kind == TokenKind::Close) {
+      close_innermost();
       // Whatever follows the first complete list is ignored.
-      if (close_innermost()) return std::move(open.back().back());
+      if (starts.empty()) break;
     } else {
-      open.back().push_back(SExpr::atom(std::move(atom)));
+      pending.push_back(SExpr::atom(std::move(atom)));
     }
   }
   // Running out of text closes every list still open.
-  while (!close_innermost()) {
-  }
-  return std::move(open.back().back());
+  while (!starts.empty()) close_innermost();
+  return std::move(pending.back());
 }
 
 std::optional<std::string_view> sexpr_head(const SExpr& node) { return sexpr_atom_at(node, 0); }

@@ -26,7 +26,7 @@ class SExpr {
   static SExpr list(std::vector<SExpr> children = {});
 
   SExpr(const SExpr& other);
-  SExpr(SExpr&& other) noexcept = default;
+  SExpr(SExpr&& other) noexcept;
   SExpr& operator=(const SExpr& other);
   SExpr& operator=(SExpr&& other) noexcept;
   ~SExpr();
@@ -34,18 +34,28 @@ class SExpr {
   bool is_atom() const { return !is_list_; }
   bool is_list() const { return is_list_; }
   // The atom's text; empty for a list.
-  const std::string& text() const { return text_; }
+  const std::string& text() const { return is_list_ ? kNoText : text_; }
   // The list's children; empty for an atom.
-  const std::vector<SExpr>& children() const { return children_; }
-  std::vector<SExpr>& children() { return children_; }
+  const std::vector<SExpr>& children() const { return is_list_ ? children_ : kNoChildren; }
 
  private:
-  SExpr(bool is_list, std::string text) : is_list_(is_list), text_(std::move(text)) {}
+  struct AtomTag {};
+  struct ListTag {};
+  SExpr(AtomTag, std::string text) : text_(std::move(text)), is_list_(false) {}
+  SExpr(ListTag, std::vector<SExpr> children) : children_(std::move(children)), is_list_(true) {}
+  static SExpr copy_of(const SExpr& other);
   void release_children() noexcept;
 
-  bool is_list_ = false;
-  std::string text_;
-  std::vector<SExpr> children_;
+  static const std::string kNoText;
+  static const std::vector<SExpr> kNoChildren;
+
+  // A node is one or the other; sharing the storage keeps large trees (a
+  // 20 MB library holds millions of nodes) a third smaller.
+  union {
+    std::string text_;
+    std::vector<SExpr> children_;
+  };
+  bool is_list_;
 };
 
 // Parses the first top-level list of `text`. Fails only with "no s-expr" when
