@@ -1,5 +1,6 @@
 #include "kicad/sexpr.hpp"
 
+#include <array>
 #include <utility>
 
 #include "base/number_parse.hpp"
@@ -93,13 +94,30 @@ namespace {
 
 enum class TokenKind { Open, Close, Atom };
 
+// What a byte can start: most bytes are plain word characters, so the hot
+// loops test one table entry per byte.
+enum ByteClass : unsigned char { kWord, kSpace, kBracket, kMaybeSpace };
+
+constexpr std::array<unsigned char, 256> make_byte_classes() {
+  std::array<unsigned char, 256> table{};
+  for (int c = 0x09; c <= 0x0D; ++c) table[c] = kSpace;
+  table[' '] = kSpace;
+  table['('] = kBracket;
+  table[')'] = kBracket;
+  // Lead bytes of the only non-ASCII white-space characters (U+0085, U+00A0,
+  // U+1680, U+2000..U+205F, U+3000).
+  for (int c : {0xC2, 0xE1, 0xE2, 0xE3}) table[c] = kMaybeSpace;
+  return table;
+}
+
+constexpr std::array<unsigned char, 256> kByteClass = make_byte_classes();
+
 // Byte length of the Unicode white-space character at `pos`, 0 when there is
-// none. Only the lead bytes 0xC2, 0xE1, 0xE2 and 0xE3 can start one outside
-// ASCII, so the common case costs one compare.
+// none.
 std::size_t whitespace_length(std::string_view text, std::size_t pos) {
-  unsigned char c = static_cast<unsigned char>(text[pos]);
-  if (c < 0x80) return (c == ' ' || (c >= 0x09 && c <= 0x0D)) ? 1 : 0;
-  if (c != 0xC2 && c != 0xE1 && c != 0xE2 && c != 0xE3) return 0;
+  unsigned char cls = kByteClass[static_cast<unsigned char>(text[pos])];
+  if (cls == kSpace) return 1;
+  if (cls != kMaybeSpace) return 0;
   std::size_t next = pos;
   char32_t cp = decode_utf8(text, next);
   return is_unicode_whitespace(cp) ? next - pos : 0;
@@ -163,8 +181,12 @@ class Tokenizer {
   void read_word(std::string& out) {
     std::size_t start = pos_;
     while (pos_ < text_.size()) {
-      char c = text_[pos_];
-      if (c == '(' || c == ')' || whitespace_length(text_, pos_) != 0) break;
+      unsigned char cls = kByteClass[static_cast<unsigned char>(text_[pos_])];
+      if (cls == kWord) {
+        ++pos_;
+        continue;
+      }
+      if (cls != kMaybeSpace || whitespace_length(text_, pos_) != 0) break;
       ++pos_;
     }
     out.assign(text_.substr(start, pos_ - start));
