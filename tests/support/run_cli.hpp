@@ -15,9 +15,9 @@ struct CliRun {
 };
 
 struct CliOptions {
-  std::string cwd;  // empty: the test's working directory
-  std::vector<std::pair<std::string, std::string>> env;
-  std::string stdin_data;
+  std::string cwd{};  // empty: the test's working directory
+  std::vector<std::pair<std::string, std::string>> env{};
+  std::string stdin_data{};
 };
 
 CliRun run_cli(const std::vector<std::string>& args, const CliOptions& options = {});
