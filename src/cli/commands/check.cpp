@@ -1,8 +1,36 @@
+#include <string>
+
+#include "base/fs.hpp"
 #include "cli/handlers.hpp"
-#include "cli/not_built.hpp"
+#include "cli/report.hpp"
+#include "kicad/kicad_sym_check.hpp"
 
 namespace zelt::cli {
 
-int run_check(const CheckArgs&) { return report_not_built("check"); }
+int run_check(const CheckArgs& args) {
+  auto text = read_file_text(args.path);
+  if (!text) {
+    print_error("Cannot read " + args.path + ": " + text.error().to_string());
+    return 1;
+  }
+  const kicad::KicadSymCheck check = kicad::check_kicad_sym(*text);
+  if (!check.duplicates.empty()) {
+    std::string list;
+    for (const auto& dup : check.duplicates) {
+      if (!list.empty()) list += ", ";
+      list += dup.name + " (x" + std::to_string(dup.count) + ")";
+    }
+    print_warn("Duplicate pin names (will need @N suffix for EAGLE): " + list);
+  }
+  if (!check.problems.empty()) {
+    print_error(args.path + " failed validation with " + std::to_string(check.problems.size()) + " error(s)");
+    for (const auto& problem : check.problems) write_stderr("  " + problem + "\n");
+    print_hint_after_error("Fix the errors above, then re-run `zelt-lbr check " + args.path + "`");
+    return 2;
+  }
+  print_ok(args.path + " validated \u2014 " + std::to_string(check.pin_count) + " pins, " +
+           std::to_string(check.unique_names) + " unique pin names");
+  return 0;
+}
 
 }  // namespace zelt::cli

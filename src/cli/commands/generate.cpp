@@ -1,8 +1,97 @@
+#include <optional>
+#include <string>
+
+#include "base/file_name.hpp"
+#include "base/fs.hpp"
 #include "cli/handlers.hpp"
-#include "cli/not_built.hpp"
+#include "cli/report.hpp"
+#include "eagle/kicad_symbol_source.hpp"
+#include "eagle/lbr_writer.hpp"
+#include "eagle/lint.hpp"
+#include "eagle/symbol_art.hpp"
 
 namespace zelt::cli {
 
-int run_generate(const GenerateArgs&) { return report_not_built("generate"); }
+namespace {
+
+std::optional<eagle::SymbolArt> load_symbol_art(const std::string& path) {
+  auto svg = read_file_text(path);
+  if (!svg) {
+    print_error("Cannot read symbol art " + path + ": " + svg.error().to_string());
+    exit_process(1);
+  }
+  eagle::SymbolArt art{std::move(*svg), std::nullopt};
+  if (eagle::is_outline_contract(path)) {
+    auto sidecar = read_file_text(eagle::outline_sidecar_path(path));
+    if (sidecar) art.placement = eagle::parse_outline_sidecar(*sidecar);
+    if (!art.placement) {
+      print_warn(std::string(path_file_name(path)) +
+                 " looks like an outline contract but its .json sidecar is missing/unreadable \u2014 falling back to "
+                 "centre+scale guessing.");
+    }
+  }
+  return art;
+}
+
+}  // namespace
+
+int run_generate(const GenerateArgs& args) {
+  std::optional<std::string> footprint;
+  if (args.fp) {
+    auto text = read_file_text(*args.fp);
+    if (!text) {
+      print_error("Cannot read footprint " + *args.fp + ": " + text.error().to_string());
+      return 1;
+    }
+    footprint = std::move(*text);
+  }
+
+  eagle::LbrSymbol symbol;
+  if (args.sym) {
+    auto text = read_file_text(*args.sym);
+    if (!text) {
+      print_error("Cannot read " + *args.sym + ": " + text.error().to_string());
+      print_hint_after_error("Check the .kicad_sym path exists.");
+      return 1;
+    }
+    auto read = eagle::symbol_from_kicad_sym(*text, args.name);
+    if (!read) {
+      print_error(read.error().to_string());
+      return 1;
+    }
+    symbol = std::move(*read);
+  } else if (footprint) {
+    symbol = eagle::symbol_from_footprint_pads(*footprint, args.name);
+  } else {
+    print_error("Generate needs at least --sym or --fp.");
+    print_hint_after_error("`zelt-lbr generate --fp part.kicad_mod` synthesizes a symbol from the pads.");
+    return 1;
+  }
+
+  std::optional<eagle::SymbolArt> art;
+  if (args.symbol_art) art = load_symbol_art(*args.symbol_art);
+
+  std::optional<std::string_view> footprint_view;
+  if (footprint) footprint_view = *footprint;
+  const std::string lbr = eagle::write_lbr(symbol, footprint_view, art, args.symbol_art_scale);
+
+  const eagle::LintResult lint = eagle::lint_lbr(lbr);
+  for (const auto& issue : lint.errors) write_stderr("LINT ERROR: [" + issue.code + "] " + issue.message + "\n");
+  for (const auto& issue : lint.warnings) write_stderr("LINT WARN: [" + issue.code + "] " + issue.message + "\n");
+
+  // The derived name stays in the working directory whatever the symbol is called.
+  const std::string output = args.output ? *args.output : with_extension(safe_file_name(symbol.name), "lbr");
+  if (auto written = write_file(output, lbr); !written) {
+    print_error("Cannot write " + output + ": " + written.error().to_string());
+    return 1;
+  }
+
+  print_ok("Generated " + output + " (" + std::to_string(symbol.pins.size()) + " pins, " +
+           std::to_string(lbr.size()) + " bytes)");
+  print_next_step(std::string("Lint ") + (lint.passed ? "PASSED" : "FAILED") + " with " +
+                  std::to_string(lint.errors.size()) + " error(s), " + std::to_string(lint.warnings.size()) +
+                  " warning(s)");
+  return lint.passed ? 0 : 2;
+}
 
 }  // namespace zelt::cli

@@ -1,8 +1,31 @@
+#include <string>
+
+#include "base/fs.hpp"
 #include "cli/handlers.hpp"
-#include "cli/not_built.hpp"
+#include "cli/report.hpp"
+#include "eagle/lint.hpp"
+#include "eagle/lint_report.hpp"
 
 namespace zelt::cli {
 
-int run_lint(const LintArgs&) { return report_not_built("lint"); }
+int run_lint(const LintArgs& args) {
+  auto text = read_file_text(args.path);
+  if (!text) {
+    print_error("Cannot read " + args.path + ": " + text.error().to_string());
+    print_hint_after_error("Check the path exists. Use `ls` to verify.");
+    return 1;
+  }
+  const eagle::LintResult result = eagle::lint_lbr(*text);
+  if (result.passed) {
+    print_ok("Lint passed with 0 error(s), " + std::to_string(result.warnings.size()) + " warning(s)");
+  } else {
+    print_error("Lint failed with " + std::to_string(result.errors.size()) + " error(s)");
+    for (const auto& issue : result.errors) write_stderr("  [" + issue.code + "] " + issue.message + "\n");
+    print_hint_after_error("Fix the errors above, then re-run `zelt-lbr lint " + args.path + "`");
+  }
+  for (const auto& issue : result.warnings) print_warn("[" + issue.code + "] " + issue.message);
+  write_stdout(eagle::lint_report_json(result) + "\n");
+  return result.passed ? 0 : 2;
+}
 
 }  // namespace zelt::cli

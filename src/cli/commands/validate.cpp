@@ -1,8 +1,26 @@
+#include <string>
+
+#include "base/fs.hpp"
 #include "cli/handlers.hpp"
-#include "cli/not_built.hpp"
+#include "cli/report.hpp"
+#include "eagle/lint.hpp"
 
 namespace zelt::cli {
 
-int run_validate(const ValidateArgs&) { return report_not_built("validate"); }
+int run_validate(const ValidateArgs& args) {
+  auto text = read_file_text(args.path);
+  if (!text) {
+    print_error("Cannot read " + args.path + ": " + text.error().to_string());
+    return 1;
+  }
+  const eagle::LintResult result = eagle::lint_lbr(*text);
+  if (result.passed) {
+    print_ok(args.path + " is a valid EAGLE .lbr with complete deviceset");
+    return 0;
+  }
+  print_fail(args.path + " has " + std::to_string(result.errors.size()) + " error(s)");
+  for (const auto& issue : result.errors) write_stderr("  [" + issue.code + "] " + issue.message + "\n");
+  return 2;
+}
 
 }  // namespace zelt::cli

@@ -1,0 +1,16 @@
+#pragma once
+// Reads the schematic symbol of an EAGLE library back into the symbol record.
+// Built for the one-symbol libraries `generate` writes: apart from the symbol
+// name, every pattern runs over the whole document.
+#include <string_view>
+
+#include "base/error.hpp"
+#include "eagle/lbr_symbol.hpp"
+
+namespace zelt::eagle {
+
+// Fails only with `Cannot find <symbol name="..."> in .lbr` when the text
+// holds no symbol element; anything else degrades to defaults.
+Result<LbrSymbol> lbr_to_symbol(std::string_view text);
+
+}  // namespace zelt::eagle
