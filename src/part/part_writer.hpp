@@ -1,0 +1,17 @@
+#pragma once
+// The pretty JSON text of a part, the form part files are stored in: two-space
+// indent, keys in field order, no newline after the closing brace.
+#include <string>
+
+#include "part/part.hpp"
+
+namespace zelt::part {
+
+std::string part_to_pretty_json(const ZeltLbrPart& part);
+
+// A double as part files write it: shortest round-trip digits, always with a
+// point or an exponent ("1.0", "0.00001", "1e-6", "1.5e-7", "1e+16"), and
+// `null` for values that are not finite.
+std::string json_double_text(double value);
+
+}  // namespace zelt::part
