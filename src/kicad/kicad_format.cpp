@@ -1,6 +1,8 @@
 #include "kicad/kicad_format.hpp"
 
 #include <cmath>
+#include <iterator>
+#include <variant>
 
 #include "base/number_format.hpp"
 #include "base/text.hpp"
@@ -80,6 +82,13 @@ void bbox_include(BBox& box, double x, double y) {
   box.max_x = std::fmax(box.max_x, x);
   box.min_y = std::fmin(box.min_y, y);
   box.max_y = std::fmax(box.max_y, y);
+}
+
+std::string_view fp_layer_kicad_name(const part::FpLayer& layer) {
+  // Indexed by role: silk, courtyard, fab, copper, other.
+  static constexpr std::string_view kNames[] = {"F.SilkS", "F.CrtYd", "F.Fab", "F.Cu", "F.Fab"};
+  static_assert(std::size(kNames) == std::variant_size_v<part::FpLayer>);
+  return kNames[layer.index()];
 }
 
 bool is_value_name(std::string_view name) { return ascii_iequals(name, "Value"); }

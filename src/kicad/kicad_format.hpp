@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "part/footprint.hpp"
+
 namespace zelt::kicad {
 
 // Six decimals at most, trailing zeros and point dropped, never "-0":
@@ -46,6 +48,10 @@ struct BBox {
 
 // Widens the box to hold (x, y); a NaN coordinate leaves its axis unchanged.
 void bbox_include(BBox& box, double x, double y);
+
+// The front-side KiCad layer a footprint item of this role is drawn on;
+// layers without a KiCad counterpart go to the fabrication layer.
+std::string_view fp_layer_kicad_name(const part::FpLayer& layer);
 
 // "Value" in any letter case, exactly five bytes.
 bool is_value_name(std::string_view name);
