@@ -65,7 +65,9 @@ std::string kicad_mod_text(const part::Footprint& footprint) {
   bool any_drill = false;
   for (const auto& pad : footprint.pads) any_drill = any_drill || pad.drill_mm > 0.0;
 
-  std::string out = "(footprint \"" + kicad_escape(footprint.name) + "\"\n";
+  std::string out;
+  out.reserve(256 + 160 * (footprint.pads.size() + footprint.graphics.size()));
+  out += "(footprint \"" + kicad_escape(footprint.name) + "\"\n";
   out += "\t(version 20240108)\n\t(generator \"zelt-lbr\")\n\t(layer \"F.Cu\")\n";
   out += any_drill ? "\t(attr through_hole)\n" : "\t(attr smd)\n";
   for (const auto& graphic : footprint.graphics) write_graphic(out, graphic);

@@ -1,6 +1,8 @@
 #include "kicad/kicad_reader.hpp"
 
+#include <array>
 #include <cmath>
+#include <iterator>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -82,10 +84,10 @@ std::optional<double> stroke_width(const SExpr& node) {
 
 // ---- symbol side -----------------------------------------------------------
 
-std::string designator_prefix(const SExpr& root) {
-  // The last Reference anywhere in the text wins, other symbols' included.
+// The last Reference anywhere in the text wins, other symbols' included.
+std::string designator_prefix(const std::vector<const SExpr*>& properties) {
   std::string prefix = "U";
-  for (const SExpr* property : sexpr_find_all(root, "property")) {
+  for (const SExpr* property : properties) {
     if (sexpr_atom_at(*property, 1) != "Reference") continue;
     if (auto value = sexpr_atom_at(*property, 2)) prefix = std::string(*value);
   }
@@ -347,9 +349,9 @@ void recentre(part::Symbol& symbol) {
   for (auto& graphic : symbol.graphics) shift_graphic(graphic, dx, dy);
 }
 
-}  // namespace
-
-Result<part::ZeltLbrPart> import_kicad(std::string_view sym_text, std::string_view fp_text, std::string_view mpn) {
+// Everything the record takes from the symbol text; the tree itself is
+// dropped before the footprint is parsed so its memory is reused.
+Result<part::Symbol> read_symbol_side(std::string_view sym_text) {
   auto sym_root = parse_sexpr(sym_text);
   if (!sym_root) return fail(std::move(sym_root).error());
   const SExpr* chosen = sexpr_child(*sym_root, "symbol");
@@ -357,31 +359,61 @@ Result<part::ZeltLbrPart> import_kicad(std::string_view sym_text, std::string_vi
 
   part::Symbol symbol;
   symbol.name = atom_or(*chosen, 1, "SYM");
-  for (const SExpr* node : sexpr_find_all(*chosen, "pin")) symbol.pins.push_back(read_pin(*node));
-  // Drawing items come from the whole text, units of every symbol included.
-  for (const auto& kind : kSymbolGraphicKinds) {
-    for (const SExpr* node : sexpr_find_all(*sym_root, kind.head)) {
-      if (auto graphic = kind.read(*node)) symbol.graphics.push_back(std::move(*graphic));
+  auto pins = sexpr_find_all(*chosen, "pin");
+  symbol.pins.reserve(pins.size());
+  for (const SExpr* node : pins) symbol.pins.push_back(read_pin(*node));
+  // Drawing items and properties come from the whole text, units of every
+  // symbol included; one walk finds them all.
+  constexpr std::size_t kinds = std::size(kSymbolGraphicKinds);
+  std::array<std::string_view, kinds + 1> heads;
+  for (std::size_t i = 0; i < kinds; ++i) heads[i] = kSymbolGraphicKinds[i].head;
+  heads[kinds] = "property";
+  auto found = sexpr_find_all_each(*sym_root, heads);
+  for (std::size_t i = 0; i < kinds; ++i) {
+    for (const SExpr* node : found[i]) {
+      if (auto graphic = kSymbolGraphicKinds[i].read(*node)) symbol.graphics.push_back(std::move(*graphic));
     }
   }
-  symbol.designator_prefix = designator_prefix(*sym_root);
+  symbol.designator_prefix = designator_prefix(found[kinds]);
   symbol.pin_numbers_hidden = hide_flag(*chosen, "pin_numbers");
   symbol.pin_names_hidden = hide_flag(*chosen, "pin_names");
+  return symbol;
+}
 
+Result<part::Footprint> read_footprint_side(std::string_view fp_text) {
   auto fp_root = parse_sexpr(fp_text);
   if (!fp_root) return fail(std::move(fp_root).error());
   part::Footprint footprint;
   footprint.name = atom_or(*fp_root, 1, "FP");
-  for (const SExpr* node : sexpr_find_all(*fp_root, "pad")) {
-    footprint.pads.push_back(read_pad(*node));
-  }
-  for (const auto& kind : kFootprintGraphicKinds) {
-    for (const SExpr* node : sexpr_find_all(*fp_root, kind.head)) {
+  // Pads and drawing items in one walk.
+  constexpr std::size_t kinds = std::size(kFootprintGraphicKinds);
+  std::array<std::string_view, kinds + 1> heads;
+  for (std::size_t i = 0; i < kinds; ++i) heads[i] = kFootprintGraphicKinds[i].head;
+  heads[kinds] = "pad";
+  auto found = sexpr_find_all_each(*fp_root, heads);
+  footprint.pads.reserve(found[kinds].size());
+  for (const SExpr* node : found[kinds]) footprint.pads.push_back(read_pad(*node));
+  for (std::size_t i = 0; i < kinds; ++i) {
+    for (const SExpr* node : found[i]) {
       auto layer = layer_role(*node);
       if (!layer) continue;
-      if (auto graphic = kind.read(*node, *layer)) footprint.graphics.push_back(std::move(*graphic));
+      if (auto graphic = kFootprintGraphicKinds[i].read(*node, *layer)) {
+        footprint.graphics.push_back(std::move(*graphic));
+      }
     }
   }
+  return footprint;
+}
+
+}  // namespace
+
+Result<part::ZeltLbrPart> import_kicad(std::string_view sym_text, std::string_view fp_text, std::string_view mpn) {
+  auto symbol_side = read_symbol_side(sym_text);
+  if (!symbol_side) return fail(std::move(symbol_side).error());
+  part::Symbol symbol = std::move(*symbol_side);
+  auto footprint_side = read_footprint_side(fp_text);
+  if (!footprint_side) return fail(std::move(footprint_side).error());
+  part::Footprint footprint = std::move(*footprint_side);
 
   symbol.footprint = footprint.name;
   recentre(symbol);

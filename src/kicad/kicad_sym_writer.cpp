@@ -105,7 +105,11 @@ std::string kicad_sym_text(const part::Symbol& symbol) {
   }
   const Placement place = field_placement(symbol);
 
-  std::string out = "(kicad_symbol_lib\n\t(version 20231120)\n\t(generator \"zelt-lbr\")\n";
+  std::string out;
+  // About what a pin block and a drawing item take, so large symbols are
+  // built without repeated regrowth.
+  out.reserve(1024 + 256 * symbol.pins.size() + 256 * symbol.graphics.size() + 128 * symbol.parameters.size());
+  out += "(kicad_symbol_lib\n\t(version 20231120)\n\t(generator \"zelt-lbr\")\n";
   out += "\t(symbol \"" + name + "\"\n";
   out += hidden_or_default(symbol.pin_numbers_hidden, symbol) ? "\t\t(pin_numbers (hide yes))\n"
                                                               : "\t\t(pin_numbers)\n";

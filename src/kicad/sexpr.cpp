@@ -258,19 +258,48 @@ std::optional<std::string_view> sexpr_atom_at(const SExpr& node, std::size_t ind
   return std::string_view(child.text());
 }
 
-std::vector<const SExpr*> sexpr_find_all(const SExpr& node, std::string_view head) {
-  std::vector<const SExpr*> found;
+namespace {
+
+// Calls `visit` on every list of the subtree in document order, with an
+// explicit stack.
+template <class Visit>
+void walk_lists(const SExpr& node, Visit visit) {
   std::vector<const SExpr*> stack{&node};
   while (!stack.empty()) {
     const SExpr* current = stack.back();
     stack.pop_back();
-    if (sexpr_head(*current) == head) found.push_back(current);
+    if (!current->is_list()) continue;
+    visit(*current);
     const auto& children = current->children();
     // Pushed last to first so the first child is visited next.
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
       if (it->is_list()) stack.push_back(&*it);
     }
   }
+}
+
+}  // namespace
+
+std::vector<const SExpr*> sexpr_find_all(const SExpr& node, std::string_view head) {
+  std::vector<const SExpr*> found;
+  walk_lists(node, [&](const SExpr& list) {
+    if (sexpr_head(list) == head) found.push_back(&list);
+  });
+  return found;
+}
+
+std::vector<std::vector<const SExpr*>> sexpr_find_all_each(const SExpr& node, std::span<const std::string_view> heads) {
+  std::vector<std::vector<const SExpr*>> found(heads.size());
+  walk_lists(node, [&](const SExpr& list) {
+    auto head = sexpr_head(list);
+    if (!head) return;
+    for (std::size_t i = 0; i < heads.size(); ++i) {
+      if (*head == heads[i]) {
+        found[i].push_back(&list);
+        return;
+      }
+    }
+  });
   return found;
 }
 

@@ -11,6 +11,7 @@
 // the tree: building, copying, destroying and searching all use explicit
 // stacks.
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,6 +75,10 @@ std::optional<std::string_view> sexpr_atom_at(const SExpr& node, std::size_t ind
 // Every list in the subtree of `node` (itself included) whose head is `head`,
 // in document order; matches nested inside matches are included.
 std::vector<const SExpr*> sexpr_find_all(const SExpr& node, std::string_view head);
+
+// sexpr_find_all for several heads in one walk of the tree: entry i holds
+// the lists headed heads[i], in document order. Heads must differ.
+std::vector<std::vector<const SExpr*>> sexpr_find_all_each(const SExpr& node, std::span<const std::string_view> heads);
 
 // The children after the head that are atoms reading wholly as a number, in
 // order; lists and words are skipped.

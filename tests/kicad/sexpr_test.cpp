@@ -127,6 +127,12 @@ TEST(SexprQueries, FindAllIsPreOrderAndDescendsIntoMatches) {
   EXPECT_EQ(show(*pins[2]), "[pin|3]");
   EXPECT_EQ(show(*pins[3]), "[pin|4]");
   EXPECT_TRUE(sexpr_find_all(*tree, "nothing").empty());
+
+  // Several heads in one walk give what one search per head gives.
+  const std::string_view heads[] = {"b", "pin", "a", "nothing"};
+  auto each = sexpr_find_all_each(*tree, heads);
+  ASSERT_EQ(each.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(each[i], sexpr_find_all(*tree, heads[i])) << heads[i];
 }
 
 TEST(SexprQueries, NumbersSkipHeadWordsAndLists) {
