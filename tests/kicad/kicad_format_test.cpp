@@ -57,27 +57,28 @@ TEST(KicadStroke, WidthInMillimetresAndFill) {
   EXPECT_EQ(kicad_stroke(std::nan(""), false), zero);
 }
 
-TEST(ArcPointsFromAngles, SpanAndMidAngle) {
+TEST(ArcPointsFromAngles, CounterClockwiseFromStartToEnd) {
   struct Case {
     double start, end;
-    double mid_deg;
+    ArcPoint mid;  // on the unit circle about (1, 2)
   };
+  const double h = std::sqrt(0.5);
   const Case cases[] = {
-      {0, 90, 45},     {90, 0, 225},   // span 270
-      {0, 360, 180},   {45, 45, 225},  // equal angles: a full circle
-      {350, 10, 360},  {-90, 90, 0},   {0, -720.5, 179.75},
+      {0, 90, {1 + h, 2 + h}},    {90, 0, {1 - h, 2 - h}},  // span 270, mid at 225
+      {0, 360, {0, 2}},           {45, 45, {1 - h, 2 - h}},  // equal angles: a full circle
+      {350, 10, {2, 2}},          {0, -630, {1 + h, 2 + h}},
   };
   for (const auto& c : cases) {
-    auto pts = arc_points_from_angles(1, 2, 2, c.start, c.end);
-    const double k = 0.017453292519943295;
-    EXPECT_NEAR(pts[0].x, 1 + 2 * std::cos(c.start * k), 1e-12);
-    EXPECT_NEAR(pts[0].y, 2 + 2 * std::sin(c.start * k), 1e-12);
-    EXPECT_NEAR(pts[1].x, 1 + 2 * std::cos(c.mid_deg * k), 1e-9) << c.start << " " << c.end;
-    EXPECT_NEAR(pts[1].y, 2 + 2 * std::sin(c.mid_deg * k), 1e-9) << c.start << " " << c.end;
-    // The end point uses the end angle as given.
-    EXPECT_NEAR(pts[2].x, 1 + 2 * std::cos(c.end * k), 1e-12);
-    EXPECT_NEAR(pts[2].y, 2 + 2 * std::sin(c.end * k), 1e-12);
+    auto p = arc_points_from_angles(1, 2, 1, c.start, c.end);
+    EXPECT_NEAR(p[1].x, c.mid.x, 1e-12) << c.start << " " << c.end;
+    EXPECT_NEAR(p[1].y, c.mid.y, 1e-12) << c.start << " " << c.end;
   }
+  // The end point uses the end angle as given.
+  auto p = arc_points_from_angles(0, 0, 2, 90, 0);
+  EXPECT_NEAR(p[0].x, 0, 1e-12);
+  EXPECT_NEAR(p[0].y, 2, 1e-12);
+  EXPECT_NEAR(p[2].x, 2, 1e-12);
+  EXPECT_NEAR(p[2].y, 0, 1e-12);
 }
 
 TEST(ArcPointsFromAngles, HostileAnglesStillReturn) {
