@@ -40,9 +40,15 @@ kicad_symbol BIG500 500 > "$work/big500.kicad_sym"
 kicad_footprint BIG500 500 > "$work/big500.kicad_mod"
 kicad_symbol BIG1000 1000 > "$work/big1000.kicad_sym"
 (cd "$work" && "$exe" generate --sym big1000.kicad_sym -o big1000.lbr > /dev/null 2>&1) || true
+kicad_footprint BIG1000 1000 > "$work/big1000.kicad_mod"
+"$exe" import-kicad --sym "$work/big1000.kicad_sym" --fp "$work/big1000.kicad_mod" --mpn BIG1000 \
+  --out "$work/big1000.json" > /dev/null
+mkdir -p "$work/kicad-out"
 
 hyperfine --warmup 20 --shell=none "$@" \
   "$exe health" \
   "$exe generate --sym $work/big500.kicad_sym --fp $work/big500.kicad_mod -o $work/out500.lbr" \
   "$exe import $work/big1000.lbr -o $work/big1000.kicad_sym.out" \
-  "$exe lint $work/big1000.lbr"
+  "$exe lint $work/big1000.lbr" \
+  "$exe import-kicad --sym $work/big1000.kicad_sym --fp $work/big1000.kicad_mod --mpn BIG1000 --out $work/big1000-timed.json" \
+  "$exe export-kicad $work/big1000.json --out-dir $work/kicad-out"
