@@ -1,4 +1,4 @@
-// zsh: an _arguments specification per command, with the subcommands offered
+// zsh: one _arguments call per command, with the subcommands offered
 // through _describe.
 #include "cli/completions/completion_model.hpp"
 
@@ -7,7 +7,7 @@ namespace zelt::cli {
 namespace {
 
 // Text inside a single-quoted _arguments spec: quote, brackets, colon and
-// backslash would end or split the spec.
+// backslash would end or split the entry.
 std::string escape_spec(const std::string& text) {
   std::string out;
   for (char c : text) {
