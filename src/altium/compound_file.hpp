@@ -1,0 +1,73 @@
+#pragma once
+// Compound files (the OLE2 container every Altium library is) read from and
+// written to memory. This is the only code that talks to libgsf; the rest of
+// the Altium codec sees paths ("/Component_0/Data") and byte strings.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/error.hpp"
+
+namespace zelt::altium {
+
+struct CompoundEntry {
+  std::string path;  // "/" + names joined by "/"
+  bool is_storage = false;
+};
+
+// An opened compound file.
+class CompoundReader {
+ public:
+  // Opens a version 3 or 4 file held in `bytes` (copied). Errors carry
+  // libgsf's reason.
+  static Result<CompoundReader> open(std::string_view bytes);
+
+  // Every storage and stream below the root, depth first, a storage before
+  // its children, siblings in the directory's own order (shorter names
+  // first, then by upper-cased name), so a walk never depends on how the
+  // file happened to be laid out.
+  std::vector<CompoundEntry> walk() const;
+
+  // The whole stream at `path`; an error when it is missing, is a storage, or
+  // cannot be read.
+  Result<std::string> read_stream(std::string_view path) const;
+
+  struct Impl;
+  CompoundReader(CompoundReader&&) noexcept;
+  CompoundReader& operator=(CompoundReader&&) noexcept;
+  ~CompoundReader();
+
+ private:
+  explicit CompoundReader(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+// A compound file built in memory. Storages must be created before the
+// streams inside them; each stream is written whole in one call.
+class CompoundWriter {
+ public:
+  // Version 4 with 4096-byte sectors unless told otherwise (512 gives
+  // version 3); mini sectors are 64 bytes either way.
+  static Result<CompoundWriter> create(unsigned sector_size = 4096);
+
+  // Creates the storage at `path` ("/a" or "/a/b"); its parent must exist.
+  Result<void> create_storage(std::string_view path);
+  // Creates the stream at `path` inside an existing storage (or the root)
+  // and writes `bytes` to it.
+  Result<void> write_stream(std::string_view path, std::string_view bytes);
+  bool has_storage(std::string_view path) const;
+  // Closes the file and returns its bytes; the writer is spent afterwards.
+  Result<std::string> finish();
+
+  struct Impl;
+  CompoundWriter(CompoundWriter&&) noexcept;
+  CompoundWriter& operator=(CompoundWriter&&) noexcept;
+  ~CompoundWriter();
+
+ private:
+  explicit CompoundWriter(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zelt::altium
