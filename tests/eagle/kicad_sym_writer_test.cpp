@@ -5,6 +5,7 @@
 
 #include <limits>
 
+#include "kicad/kicad_reader.hpp"
 #include "support/run_cli.hpp"
 
 namespace zelt::eagle {
@@ -62,6 +63,35 @@ TEST(WriteKicadSymFromLbr, NoBodyNoDescriptionNoPins) {
   )
 )
 )");
+}
+
+// A backslash is doubled before quotes are escaped, so a text ending in one
+// cannot swallow its closing quote; our own KiCad reader then reads every
+// text back as it was.
+TEST(WriteKicadSymFromLbr, BackslashesAreDoubledAndReadBack) {
+  LbrSymbol symbol;
+  symbol.name = "REG\\";
+  symbol.prefix = "U\\";
+  symbol.footprint = "F\\\"";
+  symbol.description = "2\\\"x1\\\"";
+  symbol.pins = {{"PG\\", "7\\", "output", 0, 0, 2.54, 0}, {"A\\\"B", "\\\"", "input", 2.54, 0, 2.54, 0}};
+  const std::string text = write_kicad_sym_from_lbr(symbol);
+  for (std::string_view line : {R"(  (symbol "REG\\")", R"(    (property "Reference" "U\\")",
+                                R"(    (property "Value" "REG\\")", R"(    (property "Footprint" "F\\\"")",
+                                R"(    (property "Description" "2\\\"x1\\\"")", R"(    (symbol "REG\\_0_1")",
+                                R"((name "PG\\") (number "7\\"))", R"((name "A\\\"B") (number "\\\""))"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  }
+
+  auto part = kicad::import_kicad(text, "(footprint \"F\")", "X");
+  ASSERT_TRUE(part) << part.error().to_string();
+  EXPECT_EQ(part->symbol.name, symbol.name);
+  EXPECT_EQ(part->symbol.designator_prefix, symbol.prefix);
+  ASSERT_EQ(part->symbol.pins.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(part->symbol.pins[i].name, symbol.pins[i].name);
+    EXPECT_EQ(part->symbol.pins[i].number, symbol.pins[i].number);
+  }
 }
 
 }  // namespace
