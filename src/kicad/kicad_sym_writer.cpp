@@ -82,9 +82,13 @@ void write_graphic(std::string& out, const part::Graphic& graphic) {
       graphic);
 }
 
+// KiCad refuses a whole library over one pin angle other than 0, 90, 180 or
+// 270, so any other angle is written as the nearest of them (halves up).
+unsigned kicad_pin_rotation(unsigned degrees) { return (degrees % 360 + 45) / 90 % 4 * 90; }
+
 void write_pin(std::string& out, const part::Pin& pin) {
   out += "\t\t\t(pin unspecified line\n";
-  out += "\t\t\t\t(at " + mm(pin.x) + " " + mm(pin.y) + " " + std::to_string(pin.rotation) + ")\n";
+  out += "\t\t\t\t(at " + mm(pin.x) + " " + mm(pin.y) + " " + std::to_string(kicad_pin_rotation(pin.rotation)) + ")\n";
   out += "\t\t\t\t(length " + (pin.length ? mm(*pin.length) : fmt_num(kDefaultPinLengthMm)) + ")\n";
   out += "\t\t\t\t(name \"" + kicad_escape(pin.name) + "\" (effects (font (size 1.27 1.27))))\n";
   out += "\t\t\t\t(number \"" + kicad_escape(pin.number) + "\" (effects (font (size 1.27 1.27))))\n";

@@ -2,6 +2,7 @@
 
 #include "kicad/kicad_format.hpp"
 #include "kicad/kicad_mod_writer.hpp"
+#include "kicad/kicad_reader.hpp"
 #include "kicad/kicad_sym_writer.hpp"
 #include "support/run_cli.hpp"
 
@@ -61,6 +62,29 @@ TEST(KicadSymWriter, EmptySymbolKeepsAnEmptyPinUnit) {
   EXPECT_NE(text.find("(property \"Value\" \"X\"\n\t\t\t(at 0 -3.81 0)"), std::string::npos);
   EXPECT_EQ(text.find("X_0_1"), std::string::npos);
   EXPECT_NE(text.find("\t\t(symbol \"X_1_1\"\n\t\t)\n\t)\n)\n"), std::string::npos);
+}
+
+// KiCad takes only the four right angles for a pin; anything else is written
+// as the nearest of them, halves rounding up, and reads back as written.
+TEST(KicadSymWriter, PinRotationsSnapToTheFourRightAngles) {
+  const std::pair<int, int> cases[] = {{0, 0},     {90, 90},   {180, 180}, {270, 270}, {44, 0},   {45, 90},
+                                       {134, 90},  {135, 180}, {225, 270}, {314, 270}, {315, 0},  {359, 0},
+                                       {360, 0},   {405, 90},  {450, 90},  {65535, 0}, {65445, 270}};
+  part::Symbol symbol;
+  symbol.name = "ROT";
+  for (const auto& [stored, written] : cases) symbol.pins.push_back(pin(std::to_string(stored), "P", 0, 0, 100, stored));
+  const std::string text = kicad_sym_text(symbol);
+  auto part = import_kicad(text, "(footprint \"F\")", "X");
+  ASSERT_TRUE(part) << part.error().to_string();
+  ASSERT_EQ(part->symbol.pins.size(), std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const auto& [stored, written] = cases[i];
+    SCOPED_TRACE(stored);
+    EXPECT_NE(text.find("(at 0 0 " + std::to_string(written) + ")\n\t\t\t\t(length 2.54)\n\t\t\t\t(name \"P\" (effects "
+                        "(font (size 1.27 1.27))))\n\t\t\t\t(number \"" + std::to_string(stored) + "\""),
+              std::string::npos);
+    EXPECT_EQ(part->symbol.pins[i].rotation, written);
+  }
 }
 
 TEST(KicadModWriter, GraphicsBeforePadsWithKicadLayersAndPadForms) {
