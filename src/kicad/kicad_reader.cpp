@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <set>
@@ -43,10 +44,34 @@ std::int32_t mm_to_mils_rounded(double mm) { return saturate_i32(std::round(mm /
 
 double mm_to_mils(double mm) { return mm / kMmPerMil; }
 
+// Finite numbers can still overflow on the way (a centre far out, a radius
+// of 1e307 mm in mils): an item with such a value is dropped like one
+// missing a point.
+bool all_finite(std::initializer_list<double> values) {
+  for (double v : values) {
+    if (!std::isfinite(v)) return false;
+  }
+  return true;
+}
+
 // The numbers of the child list headed `head`; empty when there is none.
 std::vector<double> child_numbers(const SExpr& node, std::string_view head) {
   const SExpr* child = sexpr_child(node, head);
   return child ? sexpr_numbers(*child) : std::vector<double>{};
+}
+
+// Number `index` of a list, or `fallback` when it is missing. "nan", "inf"
+// and values too large for a double (1e999) read as numbers but must never
+// reach the part record: the JSON writer would turn them into null, and a pin
+// at infinity drags the re-centred symbol a billion mils away. They take the
+// field's default like a missing number.
+std::optional<double> finite_at(const std::vector<double>& numbers, std::size_t index) {
+  if (index >= numbers.size() || !std::isfinite(numbers[index])) return std::nullopt;
+  return numbers[index];
+}
+
+double finite_or(const std::vector<double>& numbers, std::size_t index, double fallback) {
+  return finite_at(numbers, index).value_or(fallback);
 }
 
 std::string atom_or(const SExpr& node, std::size_t index, std::string_view fallback) {
@@ -66,20 +91,22 @@ struct XY {
   double y = 0.0;
 };
 
-// A point child such as (start x y); nothing when it lacks two numbers.
-std::optional<XY> point_of(const SExpr& node, std::string_view head) {
-  auto numbers = child_numbers(node, head);
-  if (numbers.size() < 2) return std::nullopt;
-  return XY{numbers[0], numbers[1]};
+// Two finite numbers, as in (start x y) or (xy x y).
+std::optional<XY> point_in(const std::vector<double>& numbers) {
+  auto x = finite_at(numbers, 0);
+  auto y = finite_at(numbers, 1);
+  if (!x || !y) return std::nullopt;
+  return XY{*x, *y};
 }
+
+// A point child such as (start x y); nothing when it lacks two numbers.
+std::optional<XY> point_of(const SExpr& node, std::string_view head) { return point_in(child_numbers(node, head)); }
 
 // The first number of (stroke (width w)).
 std::optional<double> stroke_width(const SExpr& node) {
   const SExpr* stroke = sexpr_child(node, "stroke");
   if (!stroke) return std::nullopt;
-  auto numbers = child_numbers(*stroke, "width");
-  if (numbers.empty()) return std::nullopt;
-  return numbers[0];
+  return finite_at(child_numbers(*stroke, "width"), 0);
 }
 
 // ---- symbol side -----------------------------------------------------------
@@ -103,9 +130,9 @@ std::uint16_t pin_rotation(double degrees) {
 
 part::Pin read_pin(const SExpr& node) {
   auto at = child_numbers(node, "at");
-  double x = at.size() > 0 ? at[0] : 0.0;
-  double y = at.size() > 1 ? at[1] : 0.0;
-  double r = at.size() > 2 ? at[2] : 0.0;
+  double x = finite_or(at, 0, 0.0);
+  double y = finite_or(at, 1, 0.0);
+  double r = finite_or(at, 2, 0.0);
   part::Pin pin;
   const SExpr* number = sexpr_child(node, "number");
   const SExpr* name = sexpr_child(node, "name");
@@ -113,15 +140,15 @@ part::Pin read_pin(const SExpr& node) {
   pin.name = name ? atom_or(*name, 1, "~") : "~";
   pin.x = mm_to_mils_rounded(x);
   pin.y = mm_to_mils_rounded(y);
-  auto length = child_numbers(node, "length");
-  if (!length.empty()) pin.length = mm_to_mils_rounded(length[0]);
+  if (auto length = finite_at(child_numbers(node, "length"), 0)) pin.length = mm_to_mils_rounded(*length);
   pin.rotation = pin_rotation(r);
   return pin;
 }
 
 double symbol_stroke_mils(const SExpr& node) {
   auto width = stroke_width(node);
-  return width ? mm_to_mils(*width) : kDefaultSymbolStrokeMils;
+  double mils = width ? mm_to_mils(*width) : kDefaultSymbolStrokeMils;
+  return std::isfinite(mils) ? mils : kDefaultSymbolStrokeMils;
 }
 
 std::optional<part::Graphic> read_polyline(const SExpr& node) {
@@ -129,9 +156,10 @@ std::optional<part::Graphic> read_polyline(const SExpr& node) {
   if (!pts) return std::nullopt;
   part::GraphicPolyline line;
   for (const SExpr* xy : sexpr_find_all(*pts, "xy")) {
-    auto numbers = sexpr_numbers(*xy);
-    if (numbers.size() < 2) continue;
-    line.points.push_back({mm_to_mils(numbers[0]), mm_to_mils(numbers[1])});
+    auto point = point_in(sexpr_numbers(*xy));
+    if (!point) continue;
+    std::array<double, 2> mils{mm_to_mils(point->x), mm_to_mils(point->y)};
+    if (std::isfinite(mils[0]) && std::isfinite(mils[1])) line.points.push_back(mils);
   }
   if (line.points.size() < 2) return std::nullopt;
   line.width = symbol_stroke_mils(node);
@@ -152,18 +180,20 @@ std::optional<part::Graphic> read_rectangle(const SExpr& node) {
   const SExpr* fill = sexpr_child(node, "fill");
   auto type = fill ? child_atom(*fill, "type") : std::nullopt;
   rect.filled = type && *type != "none";
+  if (!all_finite({rect.x1, rect.y1, rect.x2, rect.y2})) return std::nullopt;
   return rect;
 }
 
 std::optional<part::Graphic> read_circle(const SExpr& node) {
   auto center = point_of(node, "center");
-  auto radius = child_numbers(node, "radius");
-  if (!center || radius.empty()) return std::nullopt;
+  auto radius = finite_at(child_numbers(node, "radius"), 0);
+  if (!center || !radius) return std::nullopt;
   part::GraphicCircle circle;
   circle.cx = mm_to_mils(center->x);
   circle.cy = mm_to_mils(center->y);
-  circle.r = mm_to_mils(radius[0]);
+  circle.r = mm_to_mils(*radius);
   circle.width = symbol_stroke_mils(node);
+  if (!all_finite({circle.cx, circle.cy, circle.r})) return std::nullopt;
   return circle;
 }
 
@@ -173,7 +203,9 @@ std::optional<ArcGeometry> three_point_arc(const SExpr& node) {
   auto mid = point_of(node, "mid");
   auto end = point_of(node, "end");
   if (!start || !mid || !end) return std::nullopt;
-  return sexpr_arc_center(start->x, start->y, mid->x, mid->y, end->x, end->y);
+  auto arc = sexpr_arc_center(start->x, start->y, mid->x, mid->y, end->x, end->y);
+  if (arc && !all_finite({arc->cx, arc->cy, arc->r, arc->start, arc->end})) return std::nullopt;
+  return arc;
 }
 
 std::optional<part::Graphic> read_arc(const SExpr& node) {
@@ -186,6 +218,7 @@ std::optional<part::Graphic> read_arc(const SExpr& node) {
   arc.start = geometry->start;
   arc.end = geometry->end;
   arc.width = symbol_stroke_mils(node);
+  if (!all_finite({arc.cx, arc.cy, arc.r})) return std::nullopt;
   return arc;
 }
 
@@ -224,15 +257,14 @@ part::Pad read_pad(const SExpr& node) {
   // Trapezoid and custom pads have no shape of their own in the record.
   pad.shape = (shape == "circle" || shape == "oval" || shape == "roundrect") ? shape : "rect";
   auto at = child_numbers(node, "at");
-  pad.x_mm = at.size() > 0 ? at[0] : 0.0;
-  pad.y_mm = at.size() > 1 ? at[1] : 0.0;
-  pad.rotation = at.size() > 2 ? at[2] : 0.0;
+  pad.x_mm = finite_or(at, 0, 0.0);
+  pad.y_mm = finite_or(at, 1, 0.0);
+  pad.rotation = finite_or(at, 2, 0.0);
   auto size = child_numbers(node, "size");
-  pad.w_mm = size.size() > 0 ? size[0] : 0.5;
-  pad.h_mm = size.size() > 1 ? size[1] : 0.5;
+  pad.w_mm = finite_or(size, 0, 0.5);
+  pad.h_mm = finite_or(size, 1, 0.5);
   // Only plated holes make a pad through-hole; np_thru_hole is a bare hole.
-  auto drill = child_numbers(node, "drill");
-  pad.drill_mm = (type == "thru_hole" && !drill.empty()) ? drill[0] : 0.0;
+  pad.drill_mm = type == "thru_hole" ? finite_or(child_numbers(node, "drill"), 0, 0.0) : 0.0;
   return pad;
 }
 
@@ -249,8 +281,7 @@ std::optional<part::FpLayer> layer_role(const SExpr& node) {
 
 double footprint_stroke_mm(const SExpr& node) {
   if (auto width = stroke_width(node)) return *width;
-  auto direct = child_numbers(node, "width");  // before KiCad 7
-  return direct.empty() ? kDefaultFootprintStrokeMm : direct[0];
+  return finite_or(child_numbers(node, "width"), 0, kDefaultFootprintStrokeMm);  // before KiCad 7
 }
 
 template <class Item>
@@ -279,6 +310,7 @@ std::optional<part::FpGraphic> read_fp_circle(const SExpr& node, part::FpLayer l
   double dx = end->x - center->x;
   double dy = end->y - center->y;
   circle.r = std::sqrt(dx * dx + dy * dy);
+  if (!std::isfinite(circle.r)) return std::nullopt;
   circle.width = footprint_stroke_mm(node);
   return circle;
 }
@@ -333,7 +365,13 @@ void shift_graphic(part::Graphic& graphic, double dx, double dy) {
       graphic);
 }
 
-double grid_offset(double lo, double hi) { return std::round(((lo + hi) * 0.5) / kGridMils) * kGridMils; }
+// Halving before adding gives the same midpoint without overflowing at the
+// ends of the double range; a box reaching infinity (a huge circle's edge)
+// leaves that axis where it is.
+double grid_offset(double lo, double hi) {
+  double offset = std::round((lo * 0.5 + hi * 0.5) / kGridMils) * kGridMils;
+  return std::isfinite(offset) ? offset : 0.0;
+}
 
 // Moves the symbol so the middle of its extent lies near the origin, in whole
 // 50-mil steps so pins stay on the grid they were drawn on.

@@ -133,6 +133,24 @@ TEST(ExportKicadCommand, WritesBothFilesWithDefaultParameters) {
   EXPECT_EQ(run.out, "OK: wrote ./RC0603.kicad_sym (2 pins) + ./RC0603.kicad_mod (2 pads, 1 graphics)\n");
 }
 
+// A footprint width of nan used to become null in the part file, which
+// export-kicad then refused to read.
+TEST(ExportKicadCommand, LoadsWhatImportKicadMadeOfNonFiniteNumbers) {
+  TempDir dir;
+  write_file(dir.file("s.kicad_sym"), "(lib (symbol \"S\" (pin (at inf 0 0) (number \"1\")) (pin (at 2.54 1e999 nan))))");
+  write_file(dir.file("f.kicad_mod"),
+             "(footprint \"F\" (pad \"1\" smd rect (at 0 nan) (size 1 1))"
+             " (fp_line (start 0 0) (end 1 0) (layer \"F.SilkS\") (width nan)))");
+  auto run = run_cli({"import-kicad", "--sym", "s.kicad_sym", "--fp", "f.kicad_mod", "--mpn", "NF"}, {.cwd = dir.path()});
+  ASSERT_EQ(run.code, 0) << run.err;
+  const std::string json = read_file(dir.file("NF.zelt-lbr.json"));
+  EXPECT_NE(json.find("\"width\": 0.12"), std::string::npos) << json;
+  run = run_cli({"export-kicad", "NF.zelt-lbr.json"}, {.cwd = dir.path()});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "OK: wrote ./NF.kicad_sym (2 pins) + ./NF.kicad_mod (1 pads, 1 graphics)\n");
+  EXPECT_NE(read_file(dir.file("NF.kicad_sym")).find("(at -1.27 0 0)"), std::string::npos);
+}
+
 TEST(ExportKicadCommand, FileNamesFromThePartNumberStayInTheOutputDirectory) {
   TempDir dir;
   std::filesystem::create_directory(dir.file("out"));

@@ -140,7 +140,7 @@ TEST(ImportKicad, PinConversion) {
       {"(at 0 0 89.9)", {"?", "~", 0, 0, std::nullopt, 89}},
       {"(at 0 0 1e20)", {"?", "~", 0, 0, std::nullopt, 127}},  // saturated to 2^31-1, then wrapped
       {"(at 0 0 -1e20)", {"?", "~", 0, 0, std::nullopt, 232}},
-      {"(at nan 0 nan) (length nan)", {"?", "~", 0, 0, 0, 0}},
+      {"(at nan 0 nan) (length nan)", {"?", "~", 0, 0, std::nullopt, 0}},  // non-finite: as if missing
       {"(length) (number) (name)", {"?", "~", 0, 0, std::nullopt, 0}},
   };
   for (const auto& c : cases) {
@@ -243,6 +243,39 @@ TEST(ImportKicad, FootprintStrokeAndLayerRules) {
       part::FpLine{part::FabLayer{}, 0, 0, 1, 0, 0.3},
       part::FpLine{part::CopperLayer{}, 0, 0, 1, 0, 0.12},
       part::FpCircle{part::CourtyardLayer{}, 0, 0, 5, 0.12},
+  };
+  EXPECT_EQ(part.footprint.graphics, graphics);
+}
+
+// nan, inf and numbers beyond the double range (1e999) never reach the
+// record: each field takes the default it has when its number is missing,
+// and an item whose values overflow on the way is dropped.
+TEST(ImportKicad, NonFiniteNumbersTakeTheFieldDefault) {
+  auto part = import_ok(
+      "(lib (symbol \"S\""
+      " (pin (at 1e999 1.27 nan) (length inf)) (pin (at 2.54 -inf -1e999) (length 2.54))"
+      " (polyline (pts (xy 0 0) (xy nan 1) (xy 1e307 0) (xy 0 2.54)) (stroke (width nan)))"
+      " (rectangle (start inf 0) (end 1 1)) (rectangle (start 0 0) (end 1e307 1))"
+      " (circle (center 0 0) (radius nan)) (circle (center 0 0) (radius 1e307))"
+      " (arc (start 0 0) (mid 1 1) (end 2 -inf)) (arc (start 1e300 0) (mid 0 1e300) (end -1e300 0))))",
+      "(footprint \"F\""
+      " (pad \"1\" thru_hole circle (at nan inf 1e999) (size nan 1) (drill inf))"
+      " (pad \"2\" smd rect (at 1 2 -inf) (size 1 -nan))"
+      " (fp_line (start 0 0) (end 1 0) (layer \"F.SilkS\") (stroke (width nan)) (width 0.3))"
+      " (fp_line (start 0 0) (end 1 0) (layer \"F.SilkS\") (width inf)) (fp_line (start nan 0) (end 1 0) (layer \"F.SilkS\"))"
+      " (fp_circle (center 0 0) (end 1e308 1e308) (layer \"F.Fab\")) (fp_circle (center 0 0) (end 1 0) (layer \"F.Fab\") (width nan))"
+      " (fp_arc (start -1e300 0) (mid 0 1e300) (end 1e300 0) (layer \"F.Fab\")))");
+  // Pins at (0, 50) and (100, 0) and a line from (0, 0) to (0, 100) are
+  // centred by one grid step each way; nothing is dragged far away.
+  EXPECT_EQ(part.symbol.pins,
+            (std::vector<part::Pin>{{"?", "~", -50, 0, std::nullopt, 0}, {"?", "~", 50, -50, 100, 0}}));
+  expect_graphics_near(part.symbol.graphics, {part::GraphicPolyline{{{-50, -50}, {-50, 50}}, 6}}, 1e-9);
+  EXPECT_EQ(part.footprint.pads, (std::vector<part::Pad>{{"1", 0, 0, 0.5, 1, 0, 0, "circle"},
+                                                        {"2", 1, 2, 1, 0.5, 0, 0, "rect"}}));
+  const std::vector<F> graphics = {
+      part::FpLine{part::SilkLayer{}, 0, 0, 1, 0, 0.3},
+      part::FpLine{part::SilkLayer{}, 0, 0, 1, 0, 0.12},
+      part::FpCircle{part::FabLayer{}, 0, 0, 1, 0.12},
   };
   EXPECT_EQ(part.footprint.graphics, graphics);
 }
