@@ -5,6 +5,7 @@
 
 #include "eagle/sexpr_blocks.hpp"
 #include "eagle/text_pattern.hpp"
+#include "kicad/kicad_format.hpp"
 
 namespace zelt::eagle {
 
@@ -81,19 +82,21 @@ std::vector<LbrText> read_texts(std::string_view text) {
   return texts;
 }
 
+// A property's value as KiCad reads it: up to the first quote that no
+// backslash escapes, then unescaped, so 2\"x1\" reads 2"x1".
 std::string property(const TextPattern& pattern, std::string_view text) {
   auto m = first_match(pattern, text);
-  return m ? std::string((*m)[1]) : std::string();
+  return m ? kicad::kicad_unescape((*m)[1]) : std::string();
 }
 
 }  // namespace
 
 Result<LbrSymbol> symbol_from_kicad_sym(std::string_view text, const std::optional<std::string>& name) {
   static const TextPattern kName(R"re(\(symbol "([^"]+)")re");
-  static const TextPattern kReference(R"re(\(property\s+"Reference"\s+"([^"]*)")re");
-  static const TextPattern kValue(R"re(\(property\s+"Value"\s+"([^"]*)")re");
-  static const TextPattern kFootprint(R"re(\(property\s+"Footprint"\s+"([^"]*)")re");
-  static const TextPattern kDescription(R"re(\(property\s+"Description"\s+"([^"]*)")re");
+  static const TextPattern kReference(R"re(\(property\s+"Reference"\s+"((?:[^"\\]|\\(?s:.))*)")re");
+  static const TextPattern kValue(R"re(\(property\s+"Value"\s+"((?:[^"\\]|\\(?s:.))*)")re");
+  static const TextPattern kFootprint(R"re(\(property\s+"Footprint"\s+"((?:[^"\\]|\\(?s:.))*)")re");
+  static const TextPattern kDescription(R"re(\(property\s+"Description"\s+"((?:[^"\\]|\\(?s:.))*)")re");
 
   LbrSymbol symbol;
   if (name) {

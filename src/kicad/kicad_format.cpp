@@ -34,6 +34,18 @@ std::string kicad_escape(std::string_view text) {
   return out;
 }
 
+std::string kicad_unescape(std::string_view quoted) {
+  std::string out;
+  out.reserve(quoted.size());
+  for (std::size_t i = 0; i < quoted.size(); ++i) {
+    // The byte after a backslash is kept whatever it is; the rest of a
+    // multi-byte character follows as ordinary bytes.
+    if (quoted[i] == '\\' && ++i == quoted.size()) break;
+    out.push_back(quoted[i]);
+  }
+  return out;
+}
+
 std::string kicad_property_line(std::string_view name, std::string_view value, double x, double y, bool hidden) {
   std::string out = "\t\t(property \"";
   out += kicad_escape(name);

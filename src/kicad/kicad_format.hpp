@@ -18,6 +18,11 @@ std::string fmt_num(double value);
 // Backslash and double quote preceded by a backslash, nothing else changed.
 std::string kicad_escape(std::string_view text);
 
+// The text between KiCad's quotes as it reads: a backslash takes the next
+// character literally ("\\n" is the letter n), a backslash at the very end is
+// dropped. The inverse of kicad_escape.
+std::string kicad_unescape(std::string_view quoted);
+
 // One "(property ...)" block of a symbol, two tabs deep, at (x, y) mm.
 // Name and value are escaped so a quote in either cannot end the string.
 std::string kicad_property_line(std::string_view name, std::string_view value, double x, double y, bool hidden);

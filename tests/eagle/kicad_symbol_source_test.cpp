@@ -88,6 +88,37 @@ TEST(SymbolFromKicadSym, BodyGraphicsAndTexts) {
   EXPECT_EQ(symbol->texts[0].y, -2.54);
 }
 
+// Property values read the way KiCad writes them: a backslash takes the next
+// character, so an escaped quote no longer cuts the value short.
+TEST(SymbolFromKicadSym, PropertyValuesUnescaped) {
+  struct Case {
+    std::string_view quoted;  // as it stands between the quotes in the file
+    std::string_view value;
+  };
+  const Case cases[] = {
+      {"plain text", "plain text"},
+      {R"(DC/DC, 2kV isolation, 2\"x1\")", R"(DC/DC, 2kV isolation, 2"x1")"},
+      {R"(ends in \\)", R"(ends in \)"},
+      {R"(a\\\"b)", R"(a\"b)"},
+      {R"(\n\t\x)", "ntx"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.quoted);
+    std::string text = "(kicad_symbol_lib (symbol \"S\"";
+    for (std::string_view name : {"Reference", "Value", "Footprint", "Description"}) {
+      text += " (property \"" + std::string(name) + "\" \"" + std::string(c.quoted) + "\" (at 0 0 0))";
+    }
+    text += "))";
+    auto symbol = symbol_from_kicad_sym(text, std::nullopt);
+    ASSERT_TRUE(symbol);
+    EXPECT_EQ(symbol->prefix, c.value);
+    EXPECT_EQ(symbol->value, c.value);
+    EXPECT_EQ(symbol->footprint, c.value);
+    EXPECT_EQ(symbol->description, c.value);
+  }
+}
+
 TEST(SymbolFromKicadSym, NameOverrideAndMissingName) {
   auto named = symbol_from_kicad_sym("(kicad_symbol_lib)", std::string("X1"));
   ASSERT_TRUE(named);

@@ -28,6 +28,9 @@ TEST(KicadEscape, BackslashesFirstThenQuotes) {
   EXPECT_EQ(kicad_escape("a\\\"b"), "a\\\\\\\"b");
   EXPECT_EQ(kicad_escape("plain (text)\n"), "plain (text)\n");
   EXPECT_EQ(kicad_escape(""), "");
+  // Unescaping undoes it; a lone backslash at the end is dropped.
+  for (std::string_view text : {"a\\\"b", "\\", "\"\"", "x\\n\xC2\xB5"}) EXPECT_EQ(kicad_unescape(kicad_escape(text)), text);
+  EXPECT_EQ(kicad_unescape("\\n\\"), "n");
 }
 
 TEST(KicadPropertyLine, LayoutShownAndHidden) {
