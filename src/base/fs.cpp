@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <vector>
 
 #include "base/text.hpp"
 
@@ -66,21 +65,28 @@ std::string os_error_text(int err) {
 Result<std::string> read_file_bytes(const std::string& path) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return os_failure(errno);
-  std::string data;
+  // Reads straight into the string: a library of tens of megabytes is copied
+  // once, by the kernel. The size is only a first guess (a file may grow or
+  // shrink while it is read, and pipes and devices have none): the buffer
+  // grows while reads keep filling it and is cut to what was read.
   struct stat st{};
+  std::size_t guess = 1 << 16;
   if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    data.reserve(static_cast<std::size_t>(st.st_size));
+    guess = static_cast<std::size_t>(st.st_size) + 1;  // +1: the end shows without a second pass
   }
-  std::vector<char> chunk(1 << 16);
+  std::string data(guess, '\0');
+  std::size_t filled = 0;
   while (true) {
-    ssize_t n = ::read(fd.get(), chunk.data(), chunk.size());
+    if (filled == data.size()) data.resize(data.size() * 2);
+    ssize_t n = ::read(fd.get(), data.data() + filled, data.size() - filled);
     if (n < 0) {
       if (errno == EINTR) continue;
       return os_failure(errno);
     }
     if (n == 0) break;
-    data.append(chunk.data(), static_cast<std::size_t>(n));
+    filled += static_cast<std::size_t>(n);
   }
+  data.resize(filled);
   return data;
 }
 

@@ -47,22 +47,32 @@ std::optional<double> parse_double(std::string_view text) {
     negative = body[0] == '-';
     body.remove_prefix(1);
   }
-  std::string lower = ascii_lowercase(body);
-  if (lower == "inf" || lower == "infinity") {
-    double inf = std::numeric_limits<double>::infinity();
-    return negative ? -inf : inf;
-  }
-  if (lower == "nan") {
-    double nan = std::numeric_limits<double>::quiet_NaN();
-    return negative ? -nan : nan;
+  // Words are checked only when they can be one: this runs for every number
+  // of a library, so the usual digits take no copy.
+  if (!body.empty() && (body[0] == 'i' || body[0] == 'I' || body[0] == 'n' || body[0] == 'N')) {
+    if (ascii_iequals(body, "inf") || ascii_iequals(body, "infinity")) {
+      double inf = std::numeric_limits<double>::infinity();
+      return negative ? -inf : inf;
+    }
+    if (ascii_iequals(body, "nan")) {
+      double nan = std::numeric_limits<double>::quiet_NaN();
+      return negative ? -nan : nan;
+    }
+    return std::nullopt;
   }
   if (!is_decimal_float(text)) return std::nullopt;
-  // The program never changes the C locale, so strtod reads "." as the point;
-  // it rounds correctly and saturates to infinity or zero out of range.
+  // from_chars rounds correctly like strtod; it does not take a leading "+",
+  // which leaves the same digits.
+  double value = 0.0;
+  auto res = std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::general);
+  if (res.ec == std::errc() && res.ptr == body.data() + body.size()) return negative ? -value : value;
+  // Out of range: strtod saturates to infinity or rounds to zero or a
+  // subnormal. The program never changes the C locale, so it reads "." as
+  // the point.
   std::string copy(text);
   errno = 0;
   char* end = nullptr;
-  double value = std::strtod(copy.c_str(), &end);
+  value = std::strtod(copy.c_str(), &end);
   if (end != copy.c_str() + copy.size()) return std::nullopt;
   return value;
 }

@@ -1,5 +1,8 @@
 #include "base/text.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 namespace zelt {
 
 bool is_unicode_whitespace(char32_t c) {
@@ -57,6 +60,14 @@ char32_t decode_utf8(std::string_view text, std::size_t& pos) {
 bool is_valid_utf8(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
+    // Libraries are mostly ASCII: eight bytes at a time while no high bit is set.
+    while (pos + 8 <= text.size()) {
+      std::uint64_t word;
+      std::memcpy(&word, text.data() + pos, 8);
+      if ((word & 0x8080808080808080ull) != 0) break;
+      pos += 8;
+    }
+    if (pos >= text.size()) break;
     unsigned char lead = static_cast<unsigned char>(text[pos]);
     if (lead < 0x80) {
       ++pos;
