@@ -9,12 +9,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view text(reinterpret_cast<const char*>(data), size);
   auto tree = zelt::kicad::parse_sexpr(text);
   if (!tree) return 0;
-  for (const auto* pin : zelt::kicad::sexpr_find_all(*tree, "pin")) {
-    (void)zelt::kicad::sexpr_numbers(*pin);
-    (void)zelt::kicad::sexpr_child(*pin, "at");
-    (void)zelt::kicad::sexpr_atom_at(*pin, 1);
+  for (const auto& pin : zelt::kicad::sexpr_find_all(tree->root(), "pin")) {
+    (void)zelt::kicad::sexpr_numbers(pin);
+    (void)zelt::kicad::sexpr_child(pin, "at");
+    (void)zelt::kicad::sexpr_atom_at(pin, 1);
   }
-  zelt::kicad::SExpr copy = *tree;
-  (void)zelt::kicad::sexpr_head(copy);
+  zelt::kicad::SExprTree copy = *tree;
+  (void)zelt::kicad::sexpr_head(copy.root());
   return 0;
 }

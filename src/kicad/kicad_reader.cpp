@@ -56,7 +56,7 @@ bool all_finite(std::initializer_list<double> values) {
 
 // The numbers of the child list headed `head`; empty when there is none.
 std::vector<double> child_numbers(const SExpr& node, std::string_view head) {
-  const SExpr* child = sexpr_child(node, head);
+  auto child = sexpr_child(node, head);
   return child ? sexpr_numbers(*child) : std::vector<double>{};
 }
 
@@ -81,7 +81,7 @@ std::string atom_or(const SExpr& node, std::size_t index, std::string_view fallb
 
 // Atom 1 of the child list headed `head`.
 std::optional<std::string_view> child_atom(const SExpr& node, std::string_view head) {
-  const SExpr* child = sexpr_child(node, head);
+  auto child = sexpr_child(node, head);
   if (!child) return std::nullopt;
   return sexpr_atom_at(*child, 1);
 }
@@ -104,7 +104,7 @@ std::optional<XY> point_of(const SExpr& node, std::string_view head) { return po
 
 // The first number of (stroke (width w)).
 std::optional<double> stroke_width(const SExpr& node) {
-  const SExpr* stroke = sexpr_child(node, "stroke");
+  auto stroke = sexpr_child(node, "stroke");
   if (!stroke) return std::nullopt;
   return finite_at(child_numbers(*stroke, "width"), 0);
 }
@@ -112,11 +112,11 @@ std::optional<double> stroke_width(const SExpr& node) {
 // ---- symbol side -----------------------------------------------------------
 
 // The last Reference anywhere in the text wins, other symbols' included.
-std::string designator_prefix(const std::vector<const SExpr*>& properties) {
+std::string designator_prefix(const std::vector<SExpr>& properties) {
   std::string prefix = "U";
-  for (const SExpr* property : properties) {
-    if (sexpr_atom_at(*property, 1) != "Reference") continue;
-    if (auto value = sexpr_atom_at(*property, 2)) prefix = std::string(*value);
+  for (const SExpr& property : properties) {
+    if (sexpr_atom_at(property, 1) != "Reference") continue;
+    if (auto value = sexpr_atom_at(property, 2)) prefix = std::string(*value);
   }
   return prefix;
 }
@@ -134,8 +134,8 @@ part::Pin read_pin(const SExpr& node) {
   double y = finite_or(at, 1, 0.0);
   double r = finite_or(at, 2, 0.0);
   part::Pin pin;
-  const SExpr* number = sexpr_child(node, "number");
-  const SExpr* name = sexpr_child(node, "name");
+  auto number = sexpr_child(node, "number");
+  auto name = sexpr_child(node, "name");
   pin.number = number ? atom_or(*number, 1, "?") : "?";
   pin.name = name ? atom_or(*name, 1, "~") : "~";
   pin.x = mm_to_mils_rounded(x);
@@ -152,11 +152,11 @@ double symbol_stroke_mils(const SExpr& node) {
 }
 
 std::optional<part::Graphic> read_polyline(const SExpr& node) {
-  const SExpr* pts = sexpr_child(node, "pts");
+  auto pts = sexpr_child(node, "pts");
   if (!pts) return std::nullopt;
   part::GraphicPolyline line;
-  for (const SExpr* xy : sexpr_find_all(*pts, "xy")) {
-    auto point = point_in(sexpr_numbers(*xy));
+  for (const SExpr& xy : sexpr_find_all(*pts, "xy")) {
+    auto point = point_in(sexpr_numbers(xy));
     if (!point) continue;
     std::array<double, 2> mils{mm_to_mils(point->x), mm_to_mils(point->y)};
     if (std::isfinite(mils[0]) && std::isfinite(mils[1])) line.points.push_back(mils);
@@ -177,7 +177,7 @@ std::optional<part::Graphic> read_rectangle(const SExpr& node) {
   rect.y2 = mm_to_mils(end->y);
   rect.width = symbol_stroke_mils(node);
   // outline, background and color fills all count as filled.
-  const SExpr* fill = sexpr_child(node, "fill");
+  auto fill = sexpr_child(node, "fill");
   auto type = fill ? child_atom(*fill, "type") : std::nullopt;
   rect.filled = type && *type != "none";
   if (!all_finite({rect.x1, rect.y1, rect.x2, rect.y2})) return std::nullopt;
@@ -238,10 +238,10 @@ constexpr SymbolGraphicKind kSymbolGraphicKinds[] = {
 // The newer (pin_names (hide yes)) form, or the older bare word
 // (pin_names hide).
 bool hide_flag(const SExpr& symbol, std::string_view head) {
-  const SExpr* child = sexpr_child(symbol, head);
+  auto child = sexpr_child(symbol, head);
   if (!child) return false;
   if (auto hide = child_atom(*child, "hide")) return *hide == "yes";
-  for (const SExpr& item : child->children()) {
+  for (SExpr item : child->children()) {
     if (item.is_atom() && item.text() == "hide") return true;
   }
   return false;
@@ -390,26 +390,27 @@ void recentre(part::Symbol& symbol) {
 // Everything the record takes from the symbol text; the tree itself is
 // dropped before the footprint is parsed so its memory is reused.
 Result<part::Symbol> read_symbol_side(std::string_view sym_text) {
-  auto sym_root = parse_sexpr(sym_text);
-  if (!sym_root) return fail(std::move(sym_root).error());
-  const SExpr* chosen = sexpr_child(*sym_root, "symbol");
+  auto sym_tree = parse_sexpr(sym_text);
+  if (!sym_tree) return fail(std::move(sym_tree).error());
+  const SExpr sym_root = sym_tree->root();
+  auto chosen = sexpr_child(sym_root, "symbol");
   if (!chosen) return fail("no (symbol ...) in kicad_sym");
 
   part::Symbol symbol;
   symbol.name = atom_or(*chosen, 1, "SYM");
   auto pins = sexpr_find_all(*chosen, "pin");
   symbol.pins.reserve(pins.size());
-  for (const SExpr* node : pins) symbol.pins.push_back(read_pin(*node));
+  for (const SExpr& node : pins) symbol.pins.push_back(read_pin(node));
   // Drawing items and properties come from the whole text, units of every
   // symbol included; one walk finds them all.
   constexpr std::size_t kinds = std::size(kSymbolGraphicKinds);
   std::array<std::string_view, kinds + 1> heads;
   for (std::size_t i = 0; i < kinds; ++i) heads[i] = kSymbolGraphicKinds[i].head;
   heads[kinds] = "property";
-  auto found = sexpr_find_all_each(*sym_root, heads);
+  auto found = sexpr_find_all_each(sym_root, heads);
   for (std::size_t i = 0; i < kinds; ++i) {
-    for (const SExpr* node : found[i]) {
-      if (auto graphic = kSymbolGraphicKinds[i].read(*node)) symbol.graphics.push_back(std::move(*graphic));
+    for (const SExpr& node : found[i]) {
+      if (auto graphic = kSymbolGraphicKinds[i].read(node)) symbol.graphics.push_back(std::move(*graphic));
     }
   }
   symbol.designator_prefix = designator_prefix(found[kinds]);
@@ -419,23 +420,24 @@ Result<part::Symbol> read_symbol_side(std::string_view sym_text) {
 }
 
 Result<part::Footprint> read_footprint_side(std::string_view fp_text) {
-  auto fp_root = parse_sexpr(fp_text);
-  if (!fp_root) return fail(std::move(fp_root).error());
+  auto fp_tree = parse_sexpr(fp_text);
+  if (!fp_tree) return fail(std::move(fp_tree).error());
+  const SExpr fp_root = fp_tree->root();
   part::Footprint footprint;
-  footprint.name = atom_or(*fp_root, 1, "FP");
+  footprint.name = atom_or(fp_root, 1, "FP");
   // Pads and drawing items in one walk.
   constexpr std::size_t kinds = std::size(kFootprintGraphicKinds);
   std::array<std::string_view, kinds + 1> heads;
   for (std::size_t i = 0; i < kinds; ++i) heads[i] = kFootprintGraphicKinds[i].head;
   heads[kinds] = "pad";
-  auto found = sexpr_find_all_each(*fp_root, heads);
+  auto found = sexpr_find_all_each(fp_root, heads);
   footprint.pads.reserve(found[kinds].size());
-  for (const SExpr* node : found[kinds]) footprint.pads.push_back(read_pad(*node));
+  for (const SExpr& node : found[kinds]) footprint.pads.push_back(read_pad(node));
   for (std::size_t i = 0; i < kinds; ++i) {
-    for (const SExpr* node : found[i]) {
-      auto layer = layer_role(*node);
+    for (const SExpr& node : found[i]) {
+      auto layer = layer_role(node);
       if (!layer) continue;
-      if (auto graphic = kFootprintGraphicKinds[i].read(*node, *layer)) {
+      if (auto graphic = kFootprintGraphicKinds[i].read(node, *layer)) {
         footprint.graphics.push_back(std::move(*graphic));
       }
     }

@@ -11,7 +11,7 @@ namespace {
 // Renders a tree compactly: lists as [..] with children separated by "|",
 // atoms as their raw text, so quoting and bracket handling are visible.
 std::string show(const SExpr& node) {
-  if (node.is_atom()) return node.text();
+  if (node.is_atom()) return std::string(node.text());
   std::string out = "[";
   for (std::size_t i = 0; i < node.children().size(); ++i) {
     if (i) out += "|";
@@ -23,7 +23,7 @@ std::string show(const SExpr& node) {
 std::string parsed(std::string_view text) {
   auto tree = parse_sexpr(text);
   if (!tree) return "error: " + tree.error().to_string();
-  return show(*tree);
+  return show(tree->root());
 }
 
 TEST(ParseSexpr, TokenisingAndLenientTreeBuilding) {
@@ -78,14 +78,15 @@ TEST(ParseSexpr, DeepNestingNeitherRecursesNorOverflows) {
   text += "pin";
   auto tree = parse_sexpr(text);
   ASSERT_TRUE(tree);
-  auto pins = sexpr_find_all(*tree, "pin");
+  auto pins = sexpr_find_all(tree->root(), "pin");
   ASSERT_EQ(pins.size(), 1u);
-  SExpr copy = *tree;
-  EXPECT_EQ(sexpr_find_all(copy, "pin").size(), 1u);
-  copy = SExpr::atom("x");
-  SExpr moved = std::move(*tree);
+  SExprTree copy = *tree;
+  EXPECT_EQ(sexpr_find_all(copy.root(), "pin").size(), 1u);
+  copy = *parse_sexpr("(x)");
+  SExprTree moved = std::move(*tree);
+  EXPECT_EQ(sexpr_find_all(moved.root(), "pin").size(), 1u);  // handles survive the move
   moved = copy;
-  EXPECT_TRUE(moved.is_atom());
+  EXPECT_EQ(sexpr_head(moved.root()), "x");
 
   std::string balanced = std::string(200'000, '(') + std::string(200'000, ')');
   EXPECT_TRUE(parse_sexpr(balanced));
@@ -94,25 +95,27 @@ TEST(ParseSexpr, DeepNestingNeitherRecursesNorOverflows) {
 TEST(SexprQueries, HeadChildAndAtomAt) {
   auto tree = parse_sexpr(R"((symbol "R" (pin (at 1 2)) (pin_names hide) ((x) y) (Pin z)))");
   ASSERT_TRUE(tree);
-  const SExpr& root = *tree;
+  const SExpr root = tree->root();
   EXPECT_EQ(sexpr_head(root), "symbol");
   EXPECT_EQ(sexpr_atom_at(root, 1), "R");
   EXPECT_FALSE(sexpr_atom_at(root, 2));   // a list, not an atom
   EXPECT_FALSE(sexpr_atom_at(root, 99));  // out of range
 
-  const SExpr* names = sexpr_child(root, "pin_names");
-  ASSERT_NE(names, nullptr);
+  auto names = sexpr_child(root, "pin_names");
+  ASSERT_TRUE(names);
   EXPECT_EQ(sexpr_atom_at(*names, 1), "hide");
   // Only direct children count, and the comparison is case-sensitive.
-  EXPECT_EQ(sexpr_child(root, "at"), nullptr);
+  EXPECT_FALSE(sexpr_child(root, "at"));
   EXPECT_EQ(sexpr_head(*sexpr_child(root, "Pin")), "Pin");
   // A list headed by a list has no head.
   EXPECT_FALSE(sexpr_head(root.children()[4]));
-  EXPECT_FALSE(sexpr_head(SExpr::list()));
+  EXPECT_FALSE(sexpr_head(parse_sexpr("()")->root()));
 
-  SExpr atom = SExpr::atom("pin");
+  auto pin = parse_sexpr("(pin)");
+  SExpr atom = pin->root().children()[0];
+  EXPECT_TRUE(atom.children().empty());
   EXPECT_FALSE(sexpr_head(atom));
-  EXPECT_EQ(sexpr_child(atom, "pin"), nullptr);
+  EXPECT_FALSE(sexpr_child(atom, "pin"));
   EXPECT_FALSE(sexpr_atom_at(atom, 0));
   EXPECT_TRUE(sexpr_find_all(atom, "pin").empty());
 }
@@ -120,19 +123,19 @@ TEST(SexprQueries, HeadChildAndAtomAt) {
 TEST(SexprQueries, FindAllIsPreOrderAndDescendsIntoMatches) {
   auto tree = parse_sexpr("(pin (a (pin (pin 3))) (b 1) (pin 4))");
   ASSERT_TRUE(tree);
-  auto pins = sexpr_find_all(*tree, "pin");
+  auto pins = sexpr_find_all(tree->root(), "pin");
   ASSERT_EQ(pins.size(), 4u);
-  EXPECT_EQ(pins[0], &*tree);  // the node itself counts
-  EXPECT_EQ(show(*pins[1]), "[pin|[pin|3]]");
-  EXPECT_EQ(show(*pins[2]), "[pin|3]");
-  EXPECT_EQ(show(*pins[3]), "[pin|4]");
-  EXPECT_TRUE(sexpr_find_all(*tree, "nothing").empty());
+  EXPECT_EQ(pins[0], tree->root());  // the node itself counts
+  EXPECT_EQ(show(pins[1]), "[pin|[pin|3]]");
+  EXPECT_EQ(show(pins[2]), "[pin|3]");
+  EXPECT_EQ(show(pins[3]), "[pin|4]");
+  EXPECT_TRUE(sexpr_find_all(tree->root(), "nothing").empty());
 
   // Several heads in one walk give what one search per head gives.
   const std::string_view heads[] = {"b", "pin", "a", "nothing"};
-  auto each = sexpr_find_all_each(*tree, heads);
+  auto each = sexpr_find_all_each(tree->root(), heads);
   ASSERT_EQ(each.size(), 4u);
-  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(each[i], sexpr_find_all(*tree, heads[i])) << heads[i];
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(each[i], sexpr_find_all(tree->root(), heads[i])) << heads[i];
 }
 
 TEST(SexprQueries, NumbersSkipHeadWordsAndLists) {
@@ -151,11 +154,11 @@ TEST(SexprQueries, NumbersSkipHeadWordsAndLists) {
   for (const auto& c : cases) {
     auto tree = parse_sexpr(c.text);
     ASSERT_TRUE(tree) << c.text;
-    EXPECT_EQ(sexpr_numbers(*tree), c.numbers) << c.text;
+    EXPECT_EQ(sexpr_numbers(tree->root()), c.numbers) << c.text;
   }
   auto special = parse_sexpr("(v inf -Infinity NaN nAn INF)");
   ASSERT_TRUE(special);
-  auto values = sexpr_numbers(*special);
+  auto values = sexpr_numbers(special->root());
   ASSERT_EQ(values.size(), 5u);
   EXPECT_TRUE(std::isinf(values[0]) && values[0] > 0);
   EXPECT_TRUE(std::isinf(values[1]) && values[1] < 0);
