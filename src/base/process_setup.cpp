@@ -1,5 +1,7 @@
 #include "base/process_setup.hpp"
 
+#include "base/mapped_file.hpp"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -34,6 +36,11 @@ void on_fatal_signal(int sig, siginfo_t* info, void*) {
   bool overflow = g_stack_low != 0 && addr < g_stack_high && addr + kGuardSpan >= g_stack_low;
   if (overflow) {
     write_stderr("ERROR: stack overflow: the input is nested too deeply\n");
+  } else if (const char* message = sig == SIGBUS ? mapped_file_fault_text(addr) : nullptr) {
+    // Another process cut short a file we had mapped: an error of the
+    // input, not of this program.
+    write_stderr(message);
+    ::_exit(1);
   } else {
     write_stderr(sig == SIGBUS ? "ERROR: internal error: bus error\n" : "ERROR: internal error: segmentation fault\n");
   }

@@ -19,6 +19,15 @@ std::string value_or_exit(Result<std::string> result, const std::string& path) {
 
 std::string read_text_or_exit(const std::string& path) { return value_or_exit(read_file_text(path), path); }
 
+MappedText map_text_or_exit(const std::string& path) {
+  auto text = map_file_text(path);
+  if (!text) {
+    print_error("read " + path + ": " + text.error().to_string());
+    exit_process(1);
+  }
+  return std::move(*text);
+}
+
 std::string read_bytes_or_exit(const std::string& path) { return value_or_exit(read_file_bytes(path), path); }
 
 std::optional<std::string> read_first_existing(const std::string& dir, const std::vector<std::string>& names) {

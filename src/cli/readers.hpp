@@ -5,9 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "base/mapped_file.hpp"
+
 namespace zelt::cli {
 
 std::string read_text_or_exit(const std::string& path);
+// As read_text_or_exit, for inputs that may be large libraries (mapped, not copied).
+MappedText map_text_or_exit(const std::string& path);
 std::string read_bytes_or_exit(const std::string& path);
 
 // The text of the first candidate (joined to `dir`) that reads as UTF-8 text,

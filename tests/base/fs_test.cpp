@@ -1,5 +1,7 @@
 #include "base/fs.hpp"
 
+#include "base/mapped_file.hpp"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -55,6 +57,37 @@ TEST(Fs, WriteReplacesWholeFilesAndLeavesNothingBehindOnFailure) {
     ++entries;
   }
   EXPECT_EQ(entries, 1);
+}
+
+// Large files are mapped, small ones read: the same text and the same
+// failures either way, and a fault inside a mapping names its file.
+TEST(Fs, MappedTextReadsLikeReadFileText) {
+  TempDir dir;
+  std::string large;
+  while (large.size() < (3u << 20)) large += "(pin \xC2\xB5 \xE2\x84\xA6 \xF0\x9F\x94\x8C x)\n";
+  for (const std::string& text : {std::string("(small)"), std::string(), large}) {
+    test::write_file(dir.file("t"), text);
+    auto mapped = map_file_text(dir.file("t"));
+    ASSERT_TRUE(mapped);
+    EXPECT_EQ(mapped->view(), *read_file_text(dir.file("t")));
+  }
+  test::write_file(dir.file("bad"), large + "\xFF" + large);
+  auto bad = map_file_text(dir.file("bad"));
+  ASSERT_FALSE(bad);
+  EXPECT_EQ(bad.error().to_string(), "stream did not contain valid UTF-8");
+  EXPECT_EQ(map_file_text(dir.file("nope")).error().to_string(), "No such file or directory (os error 2)");
+
+  std::uintptr_t inside = 0;
+  {
+    auto mapped = map_file_text(dir.file("t"));
+    inside = reinterpret_cast<std::uintptr_t>(mapped->view().data()) + 100;
+    ASSERT_NE(mapped_file_fault_text(inside), nullptr);
+    EXPECT_EQ(std::string(mapped_file_fault_text(inside)),
+              "ERROR: read " + dir.file("t") + ": the file was cut short while it was read\n");
+    MappedText moved = std::move(*mapped);
+    EXPECT_NE(mapped_file_fault_text(inside), nullptr);
+  }
+  EXPECT_EQ(mapped_file_fault_text(inside), nullptr);
 }
 
 TEST(Fs, PathHelpers) {

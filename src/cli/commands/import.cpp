@@ -2,6 +2,7 @@
 
 #include "base/file_name.hpp"
 #include "base/fs.hpp"
+#include "base/mapped_file.hpp"
 #include "cli/handlers.hpp"
 #include "cli/report.hpp"
 #include "eagle/kicad_sym_writer.hpp"
@@ -10,7 +11,7 @@
 namespace zelt::cli {
 
 int run_import(const ImportArgs& args) {
-  auto text = read_file_text(args.path);
+  auto text = map_file_text(args.path);
   if (!text) {
     print_error("Cannot read " + args.path + ": " + text.error().to_string());
     return 1;

@@ -9,8 +9,8 @@
 namespace zelt::cli {
 
 int run_import_kicad(const ImportKicadArgs& args) {
-  const std::string sym_text = read_text_or_exit(args.sym);
-  const std::string fp_text = read_text_or_exit(args.fp);
+  const MappedText sym_text = map_text_or_exit(args.sym);
+  const MappedText fp_text = map_text_or_exit(args.fp);
   auto part = kicad::import_kicad(sym_text, fp_text, args.mpn);
   if (!part) {
     print_error(part.error().to_string());

@@ -1,6 +1,7 @@
 #include <string>
 
 #include "base/fs.hpp"
+#include "base/mapped_file.hpp"
 #include "cli/handlers.hpp"
 #include "cli/report.hpp"
 #include "eagle/lint.hpp"
@@ -9,7 +10,7 @@
 namespace zelt::cli {
 
 int run_lint(const LintArgs& args) {
-  auto text = read_file_text(args.path);
+  auto text = map_file_text(args.path);
   if (!text) {
     print_error("Cannot read " + args.path + ": " + text.error().to_string());
     print_hint_after_error("Check the path exists. Use `ls` to verify.");

@@ -1,6 +1,7 @@
 #include <string>
 
 #include "base/fs.hpp"
+#include "base/mapped_file.hpp"
 #include "cli/handlers.hpp"
 #include "cli/report.hpp"
 #include "eagle/lint.hpp"
@@ -8,7 +9,7 @@
 namespace zelt::cli {
 
 int run_validate(const ValidateArgs& args) {
-  auto text = read_file_text(args.path);
+  auto text = map_file_text(args.path);
   if (!text) {
     print_error("Cannot read " + args.path + ": " + text.error().to_string());
     return 1;
