@@ -1,11 +1,13 @@
 #include "eagle/lbr_reader.hpp"
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <unordered_map>
 
 #include "base/number_parse.hpp"
 #include "base/text.hpp"
+#include "eagle/match_scan.hpp"
 #include "eagle/pin_tables.hpp"
 #include "eagle/text_pattern.hpp"
 #include "eagle/xml_escape.hpp"
@@ -31,39 +33,93 @@ std::string unescaped(std::string text) {
   return xml_unescape(text);
 }
 
-std::optional<LbrRect> body_from_wires(std::string_view text) {
+// The wire ends of one symbol-layer wire, x1 y1 x2 y2; unparsable numbers
+// are 0.
+using WireEnds = std::array<double, 4>;
+
+const TextPattern& wire_pattern() {
   static const TextPattern kWire(
       R"re(<wire x1="([^"]+)" y1="([^"]+)" x2="([^"]+)" y2="([^"]+)" width="[^"]*" layer="94"/>)re");
+  return kWire;
+}
+
+// The bounding box of the wires, folded in document order (fmin and fmax
+// keep the first of two equal zeros, so the order shows in the sign of a
+// zero) and ignoring NaN.
+std::optional<LbrRect> body_from_wires(const std::vector<WireEnds>& wires) {
+  if (wires.empty()) return std::nullopt;
   constexpr double kMax = std::numeric_limits<double>::max();
   double min_x = kMax, min_y = kMax, max_x = -kMax, max_y = -kMax;
-  bool any = false;
-  MatchIterator it(kWire, text);
-  while (auto m = it.next()) {
-    any = true;
+  for (const auto& w : wires) {
     for (int end = 0; end < 2; ++end) {
-      const double x = number_or((*m)[1 + 2 * end], 0);
-      const double y = number_or((*m)[2 + 2 * end], 0);
       // fmin/fmax ignore a NaN operand, so a "NaN" coordinate cannot spoil the box.
-      min_x = std::fmin(min_x, x);
-      max_x = std::fmax(max_x, x);
-      min_y = std::fmin(min_y, y);
-      max_y = std::fmax(max_y, y);
+      min_x = std::fmin(min_x, w[2 * end]);
+      max_x = std::fmax(max_x, w[2 * end]);
+      min_y = std::fmin(min_y, w[2 * end + 1]);
+      max_y = std::fmax(max_y, w[2 * end + 1]);
     }
   }
-  if (!any) return std::nullopt;
   return LbrRect{min_x, max_y, max_x, min_y};
+}
+
+// Pin name to pad; a later connect for the same pin replaces the pad.
+struct PadOfPin {
+  std::unordered_map<std::string_view, std::string_view> pads;
+};
+
+// How a connect goes into the pad map, for the scan that finds them.
+void collect(PadOfPin& into, std::pair<std::string_view, std::string_view>&& connect) {
+  into.pads[connect.first] = connect.second;
+}
+void collect_all(PadOfPin& into, PadOfPin&& from) {
+  if (into.pads.empty()) {
+    into = std::move(from);
+    return;
+  }
+  for (const auto& [pin, pad] : from.pads) into.pads[pin] = pad;
+}
+
+// One pin element. The first five groups are its quoted values (none holds
+// a quote), the sixth the rest of the element up to "/>": slicing the match
+// spares RE2 its slower pass for the groups.
+LbrPin read_pin(const Match& m, const PadOfPin& connects) {
+  static const TextPattern kRotation(R"re(rot="R(\d+)")re");
+  const std::string_view whole = m[0];
+  std::string_view values[5];
+  std::size_t close = 0;
+  for (std::size_t i = 0; i < 5; ++i) {
+    const std::size_t open = whole.find('"', close == 0 ? 0 : close + 1);
+    close = whole.find('"', open + 1);
+    values[i] = whole.substr(open + 1, close - open - 1);
+  }
+  const std::string_view rest = whole.substr(close + 1, whole.size() - close - 1 - 2);
+  LbrPin pin;
+  // Names and pads come back as the user wrote them, not as the XML
+  // escaping the writer applied ("R&amp;W" is the pin R&W).
+  pin.name = unescaped(strip_dedup_marks(values[0]));
+  auto pad = connects.pads.find(values[0]);
+  pin.number = pad == connects.pads.end() ? "0" : unescaped(std::string(pad->second));
+  pin.electrical_type = std::string(kicad_electrical_type(values[4]));
+  pin.x = number_or(values[1], 0);
+  pin.y = number_or(values[2], 0);
+  pin.length = length_from_word(values[3]);
+  if (rest.find("rot=") != std::string_view::npos) {
+    if (auto rot = first_match(kRotation, rest)) pin.rotation = parse_u32((*rot)[1]).value_or(0);
+  }
+  return pin;
 }
 
 }  // namespace
 
-Result<LbrSymbol> lbr_to_symbol(std::string_view text) {
+Result<LbrSymbol> lbr_to_symbol(std::string_view text) { return lbr_to_symbol(text, parallelism_for(text.size())); }
+
+Result<LbrSymbol> lbr_to_symbol(std::string_view text, const Parallelism& split) {
   static const TextPattern kSymbol(R"re(<symbol name="([^"]+)">)re");
   static const TextPattern kDescription(R"re(<description>([^<]*)</description>)re");
   static const TextPattern kPrefix(R"re(<deviceset[^>]*prefix="([^"]+)")re");
   static const TextPattern kConnect(R"re(<connect gate="[^"]*" pin="([^"]+)" pad="([^"]+)"/>)re");
   static const TextPattern kPin(
       R"re(<pin name="([^"]+)" x="([^"]+)" y="([^"]+)" length="([^"]+)" direction="([^"]+)"([^/]*)/>)re");
-  static const TextPattern kRotation(R"re(rot="R(\d+)")re");
 
   auto symbol_match = first_match(kSymbol, text);
   if (!symbol_match) return fail("Cannot find <symbol name=\"...\"> in .lbr");
@@ -73,30 +129,31 @@ Result<LbrSymbol> lbr_to_symbol(std::string_view text) {
   if (auto m = first_match(kDescription, text)) symbol.description = xml_unescape((*m)[1]);
   auto prefix = first_match(kPrefix, text);
   symbol.prefix = prefix ? std::string((*prefix)[1]) : "U";
-  symbol.body = body_from_wires(text);
 
-  std::unordered_map<std::string_view, std::string_view> pads;  // pin -> pad, the last connect wins
-  MatchIterator connects(kConnect, text);
-  while (auto m = connects.next()) pads[(*m)[1]] = (*m)[2];
+  // The symbol-layer wires and the connects over the whole document, then
+  // the pins, whose pads the connects give.
+  const std::size_t pieces = std::max<std::size_t>(split.pieces, 1);
+  MatchScan<WireEnds> wires(wire_pattern(), text, pieces, false, [](const Match& m) {
+    return std::optional(WireEnds{number_or(m[1], 0), number_or(m[2], 0), number_or(m[3], 0), number_or(m[4], 0)});
+  });
+  using Connect = std::pair<std::string_view, std::string_view>;
+  MatchScan<Connect, PadOfPin> connects(kConnect, text, pieces, /*whole_match_only=*/true, [](const Match& m) {
+    // Both groups are quoted values without quotes: the second and third.
+    return std::optional(Connect{quoted_value(m[0], 2), quoted_value(m[0], 3)});
+  });
+  std::vector<std::function<void()>> tasks;
+  wires.add_tasks(tasks);
+  connects.add_tasks(tasks);
+  run_tasks(tasks, split.threads);
+  symbol.body = body_from_wires(wires.results());
+  const PadOfPin pads = connects.results();
 
-  MatchIterator pins(kPin, text);
-  while (auto m = pins.next()) {
-    LbrPin pin;
-    // Names and pads come back as the user wrote them, not as the XML
-    // escaping the writer applied ("R&amp;W" is the pin R&W).
-    pin.name = unescaped(strip_dedup_marks((*m)[1]));
-    auto pad = pads.find((*m)[1]);
-    pin.number = pad == pads.end() ? "0" : unescaped(std::string(pad->second));
-    pin.electrical_type = std::string(kicad_electrical_type((*m)[5]));
-    pin.x = number_or((*m)[2], 0);
-    pin.y = number_or((*m)[3], 0);
-    pin.length = length_from_word((*m)[4]);
-    const std::string_view rest = (*m)[6];
-    if (rest.find("rot=") != std::string_view::npos) {
-      if (auto rot = first_match(kRotation, rest)) pin.rotation = parse_u32((*rot)[1]).value_or(0);
-    }
-    symbol.pins.push_back(std::move(pin));
-  }
+  MatchScan<LbrPin> pins(kPin, text, pieces, /*whole_match_only=*/true,
+                         [&](const Match& m) { return std::optional(read_pin(m, pads)); });
+  tasks.clear();
+  pins.add_tasks(tasks);
+  run_tasks(tasks, split.threads);
+  symbol.pins = pins.results();
   symbol.value = symbol.name;
   return symbol;
 }

@@ -5,12 +5,16 @@
 #include <string_view>
 
 #include "base/error.hpp"
+#include "base/parallel.hpp"
 #include "eagle/lbr_symbol.hpp"
 
 namespace zelt::eagle {
 
 // Fails only with `Cannot find <symbol name="..."> in .lbr` when the text
 // holds no symbol element; anything else degrades to defaults.
+// Large libraries are read on several threads; the record is the same
+// whatever the split.
 Result<LbrSymbol> lbr_to_symbol(std::string_view text);
+Result<LbrSymbol> lbr_to_symbol(std::string_view text, const Parallelism& split);
 
 }  // namespace zelt::eagle

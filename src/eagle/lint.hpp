@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/parallel.hpp"
+
 namespace zelt::eagle {
 
 struct LintIssue {
@@ -18,7 +20,10 @@ struct LintResult {
   bool passed = false;              // no errors (warnings do not count)
 };
 
-// Never fails: any text, XML or not, yields the issues it triggers.
+// Never fails: any text, XML or not, yields the issues it triggers. Large
+// libraries are scanned on several threads; the result is the same whatever
+// the split.
 LintResult lint_lbr(std::string_view text);
+LintResult lint_lbr(std::string_view text, const Parallelism& split);
 
 }  // namespace zelt::eagle

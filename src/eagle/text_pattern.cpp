@@ -3,6 +3,9 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <atomic>
+#include <memory>
+#include <unordered_map>
 
 #include "base/number_parse.hpp"
 
@@ -19,6 +22,8 @@ RE2::Options quiet_utf8_options() {
   options.set_max_mem(64 << 20);
   return options;
 }
+
+std::atomic<std::uint64_t> next_pattern_id{0};
 
 }  // namespace
 
@@ -103,9 +108,22 @@ std::string pattern_literal_prefix(std::string_view pattern) {
 }
 
 TextPattern::TextPattern(std::string_view pattern)
-    : re_(widen_space_classes(pattern), quiet_utf8_options()), prefix_(pattern_literal_prefix(pattern)) {
+    : re_(widen_space_classes(pattern), quiet_utf8_options()),
+      prefix_(pattern_literal_prefix(pattern)),
+      owner_(std::this_thread::get_id()),
+      id_(next_pattern_id++) {
   // Patterns are constants of this program; a bad one is a programming error.
   if (!re_.ok() || re_.NumberOfCapturingGroups() > Match::kMaxGroups) std::abort();
+}
+
+const RE2& TextPattern::re() const {
+  if (std::this_thread::get_id() == owner_) return re_;
+  // Keyed by id, not address: a pattern built later at the same address must
+  // not find this one's copy.
+  thread_local std::unordered_map<std::uint64_t, std::unique_ptr<RE2>> copies;
+  auto& copy = copies[id_];
+  if (!copy) copy = std::make_unique<RE2>(re_.pattern(), re_.options());
+  return *copy;
 }
 
 std::optional<Match> first_match(const TextPattern& pattern, std::string_view text) {
@@ -117,10 +135,11 @@ std::optional<Match> first_match(const TextPattern& pattern, std::string_view te
   return m;
 }
 
-std::optional<Match> MatchIterator::search(std::size_t from, RE2::Anchor anchor) {
+std::optional<Match> search_match(const TextPattern& pattern, std::string_view text, std::size_t from,
+                                  RE2::Anchor anchor, int groups) {
   Match m;
-  re2::StringPiece subject(text_.data(), text_.size());
-  if (!pattern_.re().Match(subject, from, subject.size(), anchor, m.groups_, groups_)) return std::nullopt;
+  re2::StringPiece subject(text.data(), text.size());
+  if (!pattern.re().Match(subject, from, subject.size(), anchor, m.groups_, groups)) return std::nullopt;
   return m;
 }
 
@@ -129,12 +148,12 @@ std::optional<Match> MatchIterator::next() {
   std::optional<Match> m;
   const std::string_view prefix = pattern_.literal_prefix();
   if (prefix.empty()) {
-    m = search(pos_, RE2::UNANCHORED);
+    m = search_match(pattern_, text_, pos_, RE2::UNANCHORED, groups_);
   } else {
     std::size_t candidate = text_.find(prefix, pos_);
     if (candidate != std::string_view::npos) {
-      m = search(candidate, RE2::ANCHOR_START);
-      if (!m) m = search(candidate + 1, RE2::UNANCHORED);
+      m = search_match(pattern_, text_, candidate, RE2::ANCHOR_START, groups_);
+      if (!m) m = search_match(pattern_, text_, candidate + 1, RE2::UNANCHORED, groups_);
     }
   }
   if (!m) {
@@ -145,6 +164,27 @@ std::optional<Match> MatchIterator::next() {
   // An empty match must still move the walk forward.
   pos_ = (*m)[0].empty() ? end + 1 : end;
   return m;
+}
+
+std::string_view quoted_value(std::string_view match, std::size_t n) {
+  std::size_t open = std::string_view::npos;
+  for (std::size_t i = 0; i < n; ++i) {
+    open = match.find('"', open + 1);
+    if (open == std::string_view::npos) return {};
+    if (i + 1 < n) open = match.find('"', open + 1);
+    if (open == std::string_view::npos) return {};
+  }
+  std::size_t close = match.find('"', open + 1);
+  if (close == std::string_view::npos) return {};
+  return match.substr(open + 1, close - open - 1);
+}
+
+std::string_view last_quoted_value(std::string_view match) {
+  std::size_t close = match.rfind('"');
+  if (close == std::string_view::npos || close == 0) return {};
+  std::size_t open = match.rfind('"', close - 1);
+  if (open == std::string_view::npos) return {};
+  return match.substr(open + 1, close - open - 1);
 }
 
 double number_or(std::string_view text, double fallback) {

@@ -3,9 +3,11 @@
 // EAGLE text with patterns on the raw text rather than with a parser.
 #include <re2/re2.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace zelt::eagle {
 
@@ -20,7 +22,11 @@ std::string widen_space_classes(std::string_view pattern);
 class TextPattern {
  public:
   explicit TextPattern(std::string_view pattern);
-  const RE2& re() const { return re_; }
+  // The compiled pattern for the calling thread. RE2 serialises every
+  // search of one object on a lock around its cache, which threads scanning
+  // one library together would fight over; other threads than the one that
+  // built the pattern get a copy of their own.
+  const RE2& re() const;
   int groups() const { return re_.NumberOfCapturingGroups(); }
   // The literal text every match starts with ("<pin name=\"" for
   // `<pin name="([^"]*)"`); empty when the pattern does not start with one.
@@ -29,6 +35,8 @@ class TextPattern {
  private:
   RE2 re_;
   std::string prefix_;
+  std::thread::id owner_;
+  std::uint64_t id_;  // names this pattern in the threads' copies
 };
 
 // The literal text at the start of a pattern, up to its first operator.
@@ -47,13 +55,18 @@ class Match {
   }
 
  private:
-  friend class MatchIterator;
   friend std::optional<Match> first_match(const TextPattern&, std::string_view);
+  friend std::optional<Match> search_match(const TextPattern&, std::string_view, std::size_t, RE2::Anchor, int);
   re2::StringPiece groups_[kMaxGroups + 1];
 };
 
 // The first match in `text`, if any.
 std::optional<Match> first_match(const TextPattern& pattern, std::string_view text);
+
+// One RE2 search of `text` from `from` (anchored there or not), filling
+// `groups` groups (1: the whole match only).
+std::optional<Match> search_match(const TextPattern& pattern, std::string_view text, std::size_t from,
+                                  RE2::Anchor anchor, int groups);
 
 // Walks the non-overlapping matches left to right. Large libraries hold
 // hundreds of thousands of matches, so when the pattern starts with a literal
@@ -65,20 +78,31 @@ std::optional<Match> first_match(const TextPattern& pattern, std::string_view te
 // can slice from the match itself, this spares RE2 its slow submatch pass.
 class MatchIterator {
  public:
-  MatchIterator(const TextPattern& pattern, std::string_view text, bool whole_match_only = false)
-      : pattern_(pattern), text_(text), groups_(whole_match_only ? 1 : pattern.groups() + 1) {}
+  // The walk may start further in (`from`): it then finds what a walk from
+  // the start would find once it got there.
+  MatchIterator(const TextPattern& pattern, std::string_view text, bool whole_match_only = false, std::size_t from = 0)
+      : pattern_(pattern), text_(text), groups_(whole_match_only ? 1 : pattern.groups() + 1), pos_(from) {}
   // The next match, or nothing when the text is exhausted.
   std::optional<Match> next();
+  // Where the next search starts: the end of the last match (one past it
+  // for an empty match).
+  std::size_t position() const { return pos_; }
 
  private:
-  std::optional<Match> search(std::size_t from, RE2::Anchor anchor);
-
   const TextPattern& pattern_;
   std::string_view text_;
   int groups_;
-  std::size_t pos_ = 0;
+  std::size_t pos_;
   bool done_ = false;
 };
+
+// The `n`th double-quoted value (from 1) in a match whose groups are quoted
+// values without quotes inside, such as `<gate name="A" symbol="B"`: slicing
+// the whole match spares RE2 its slower pass for the groups. Empty when the
+// text holds fewer.
+std::string_view quoted_value(std::string_view match, std::size_t n);
+// The last double-quoted value of such a match.
+std::string_view last_quoted_value(std::string_view match);
 
 // A number captured from the text, or `fallback` when it does not parse:
 // numbers in library text never fail a command.
