@@ -1,9 +1,19 @@
 #!/usr/bin/env bash
 # Times whole zelt-lbr commands with hyperfine against the built executable.
 # Not run by CI: ./bench/commands.sh [extra hyperfine arguments]
+#
+# The first part times everyday commands on generated parts. The second
+# times large inputs side by side with what users would otherwise run:
+# KiCad 9's kicad-cli through scripts/kicad9 where it has been fetched, on
+# FPGA_Xilinx_Virtex7.kicad_sym from Debian's kicad-symbols package
+# (downloaded into .cache/kicad-symbols on first use) and on generated
+# libraries of 20 MB (.kicad_sym) and 50 MB (.lbr). It prints medians of 10
+# runs, the ratios to the anchors, throughput and peak memory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+repo=$(pwd)
 exe=$(realpath "${ZELT_LBR:-build/zelt-lbr}")
+inputs_tool=$(realpath "${ZELT_BENCH_INPUTS:-build/bench/bench_inputs}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -52,3 +62,88 @@ hyperfine --warmup 20 --shell=none "$@" \
   "$exe lint $work/big1000.lbr" \
   "$exe import-kicad --sym $work/big1000.kicad_sym --fp $work/big1000.kicad_mod --mpn BIG1000 --out $work/big1000-timed.json" \
   "$exe export-kicad $work/big1000.json --out-dir $work/kicad-out"
+
+# ---- Large inputs --------------------------------------------------------
+
+# Debian's KiCad symbol library with the Virtex-7 FPGAs (9.5 MB), fetched
+# once with apt-get download (no installation, no root needed).
+symbols_cache="$repo/.cache/kicad-symbols"
+virtex7="$symbols_cache/FPGA_Xilinx_Virtex7.kicad_sym"
+if [[ ! -f $virtex7 ]]; then
+  mkdir -p "$symbols_cache"
+  (cd "$symbols_cache" && apt-get download kicad-symbols > /dev/null)
+  deb=$(ls "$symbols_cache"/kicad-symbols_*.deb | head -n 1)
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/kicad/symbols/FPGA_Xilinx_Virtex7.kicad_sym > "$virtex7.part"
+  mv "$virtex7.part" "$virtex7"
+fi
+
+"$inputs_tool" "$work"  # library-20mb.kicad_sym (3,167 symbols), library-50mb.lbr (4,467 parts)
+lib20="$work/library-20mb.kicad_sym"
+lib50="$work/library-50mb.lbr"
+printf '(footprint "F" (pad "1" smd rect (at 0 0) (size 1 1)))\n' > "$work/one-pad.kicad_mod"
+
+have_kicad9=false
+if [[ -f $repo/.cache/kicad9/.ready ]]; then have_kicad9=true; fi
+
+# The median of one command of a hyperfine JSON export, in seconds.
+median() { jq -r ".results[$2].median" "$1"; }
+
+# time_row LABEL INPUT ZELT_COMMAND [ANCHOR_LABEL ANCHOR_COMMAND]
+time_row() {
+  local label=$1 input=$2 ours=$3 anchor_label=${4:-} anchor=${5:-}
+  local json="$work/row.json"
+  local commands=("$ours")
+  [[ -n $anchor ]] && commands+=("$anchor")
+  hyperfine --warmup 1 --runs 10 --shell=none --prepare "rm -f $work/kicad-out.kicad_sym" \
+    --export-json "$json" "${commands[@]}" > /dev/null
+  local ours_s bytes
+  ours_s=$(median "$json" 0)
+  bytes=$(stat -c %s "$input")
+  local line
+  line=$(awk -v l="$label" -v s="$ours_s" -v b="$bytes" \
+    'BEGIN { printf "| %-44s | %8.0f ms | %6.0f MB/s |", l, s * 1000, b / s / 1e6 }')
+  if [[ -n $anchor ]]; then
+    local anchor_s
+    anchor_s=$(median "$json" 1)
+    line+=$(awk -v l="$anchor_label" -v a="$anchor_s" -v s="$ours_s" \
+      'BEGIN { printf " %-22s %8.0f ms | %5.1fx faster |", l, a * 1000, a / s }')
+  else
+    line+=" no anchor installed              |              |"
+  fi
+  echo "$line"
+}
+
+kicad_upgrade() { echo "scripts/kicad9 run sym upgrade --force $1 -o $work/kicad-out.kicad_sym"; }
+
+echo
+echo "Large inputs: medians of 10 runs"
+echo "| work                                         | zelt-lbr    | throughput  | anchor                          | ratio        |"
+echo "|----------------------------------------------|-------------|-------------|---------------------------------|--------------|"
+if $have_kicad9; then
+  time_row "import-kicad FPGA_Xilinx_Virtex7.kicad_sym" "$virtex7" \
+    "$exe import-kicad --sym $virtex7 --fp $work/one-pad.kicad_mod --mpn V7 --out $work/v7.json" \
+    "KiCad 9 sym upgrade" "$(kicad_upgrade "$virtex7")"
+  time_row "import-kicad 20 MB library (3,167 symbols)" "$lib20" \
+    "$exe import-kicad --sym $lib20 --fp $work/one-pad.kicad_mod --mpn L20 --out $work/l20.json" \
+    "KiCad 9 sym upgrade" "$(kicad_upgrade "$lib20")"
+else
+  echo "(KiCad 9 is not in .cache/kicad9: run scripts/kicad9 for the anchors)"
+  time_row "import-kicad FPGA_Xilinx_Virtex7.kicad_sym" "$virtex7" \
+    "$exe import-kicad --sym $virtex7 --fp $work/one-pad.kicad_mod --mpn V7 --out $work/v7.json"
+  time_row "import-kicad 20 MB library (3,167 symbols)" "$lib20" \
+    "$exe import-kicad --sym $lib20 --fp $work/one-pad.kicad_mod --mpn L20 --out $work/l20.json"
+fi
+# KiCad 6, the anchor for lint, is not installed here: lint has no anchor.
+time_row "lint 50 MB .lbr (4,467 parts)" "$lib50" "$exe lint $lib50"
+time_row "import 50 MB .lbr (4,467 parts)" "$lib50" "$exe import $lib50 -o $work/l50.kicad_sym"
+
+echo
+echo "Peak memory (maximum resident set)"
+for pair in "FPGA_Xilinx_Virtex7.kicad_sym:$virtex7" "20 MB library:$lib20"; do
+  label=${pair%%:*}
+  input=${pair#*:}
+  kb=$(/usr/bin/time -f %M "$exe" import-kicad --sym "$input" --fp "$work/one-pad.kicad_mod" --mpn M \
+    --out "$work/mem.json" 2>&1 > /dev/null | tail -n 1)
+  awk -v l="$label" -v k="$kb" -v b="$(stat -c %s "$input")" \
+    'BEGIN { printf "import-kicad %-30s %6.1f MB (%.1fx the input)\n", l, k * 1024 / 1e6, k * 1024 / b }'
+done
