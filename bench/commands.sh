@@ -95,7 +95,7 @@ time_row() {
   local commands=("$ours")
   [[ -n $anchor ]] && commands+=("$anchor")
   hyperfine --warmup 1 --runs 10 --shell=none --prepare "rm -f $work/kicad-out.kicad_sym" \
-    --export-json "$json" "${commands[@]}" > /dev/null
+    --export-json "$json" "${commands[@]}" > /dev/null 2> "$work/hyperfine.log"
   local ours_s bytes
   ours_s=$(median "$json" 0)
   bytes=$(stat -c %s "$input")
@@ -106,9 +106,9 @@ time_row() {
     local anchor_s
     anchor_s=$(median "$json" 1)
     line+=$(awk -v l="$anchor_label" -v a="$anchor_s" -v s="$ours_s" \
-      'BEGIN { printf " %-22s %8.0f ms | %5.1fx faster |", l, a * 1000, a / s }')
+      'BEGIN { printf " %-20s %8.0f ms | %5.1fx faster |", l, a * 1000, a / s }')
   else
-    line+=" no anchor installed              |              |"
+    line+=" no anchor installed             |              |"
   fi
   echo "$line"
 }
