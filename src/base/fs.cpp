@@ -8,30 +8,14 @@
 
 #include <atomic>
 
+#include "base/file_descriptor.hpp"
 #include "base/text.hpp"
 
 namespace zelt {
 
 namespace {
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
+using Fd = FileDescriptor;
 
 Failure os_failure(int err) { return fail(os_error_text(err)); }
 

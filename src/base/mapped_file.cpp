@@ -8,6 +8,7 @@
 
 #include <atomic>
 
+#include "base/file_descriptor.hpp"
 #include "base/fs.hpp"
 #include "base/parallel.hpp"
 #include "base/text.hpp"
@@ -82,19 +83,7 @@ bool valid_utf8_in_pieces(std::string_view text) {
   return valid;
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+using Fd = FileDescriptor;
 
 }  // namespace
 
