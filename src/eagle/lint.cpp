@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "base/number_parse.hpp"
 #include "base/text.hpp"
