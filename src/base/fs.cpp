@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <vector>
 
 #include "base/text.hpp"
 
@@ -89,6 +88,14 @@ Result<std::string> read_file_text(const std::string& path) {
   if (!bytes) return bytes;
   if (!is_valid_utf8(*bytes)) return fail("stream did not contain valid UTF-8");
   return bytes;
+}
+
+std::optional<std::string> read_first_existing(const std::string& dir, const std::vector<std::string>& names) {
+  for (const auto& name : names) {
+    auto text = read_file_text(join_path(dir, name));
+    if (text) return std::move(*text);
+  }
+  return std::nullopt;
 }
 
 Result<void> write_file(const std::string& path, std::string_view data) {
