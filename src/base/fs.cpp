@@ -81,6 +81,14 @@ Result<std::string> read_file_text(const std::string& path) {
   return bytes;
 }
 
+std::optional<std::string> read_first_existing(const std::string& dir, const std::vector<std::string>& names) {
+  for (const auto& name : names) {
+    auto text = read_file_text(join_path(dir, name));
+    if (text) return std::move(*text);
+  }
+  return std::nullopt;
+}
+
 Result<void> write_file(const std::string& path, std::string_view data) {
   struct stat st{};
   bool exists = ::stat(path.c_str(), &st) == 0;

@@ -1,8 +1,10 @@
 #pragma once
 // Whole-file reading and writing with the system's error texts, which end in
 // " (os error N)" so scripts can match on the number.
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/error.hpp"
 
@@ -14,6 +16,10 @@ std::string os_error_text(int err);
 Result<std::string> read_file_bytes(const std::string& path);
 // As read_file_bytes, and the content must be UTF-8.
 Result<std::string> read_file_text(const std::string& path);
+
+// The text of the first candidate (joined to `dir`) that reads as UTF-8 text,
+// or nothing when none does. Failures are not reported.
+std::optional<std::string> read_first_existing(const std::string& dir, const std::vector<std::string>& names);
 
 // Writes the whole file or nothing: the data goes to a temporary file beside
 // the target which then replaces it, so a failure never leaves a truncated

@@ -30,12 +30,4 @@ MappedText map_text_or_exit(const std::string& path) {
 
 std::string read_bytes_or_exit(const std::string& path) { return value_or_exit(read_file_bytes(path), path); }
 
-std::optional<std::string> read_first_existing(const std::string& dir, const std::vector<std::string>& names) {
-  for (const auto& name : names) {
-    auto text = read_file_text(join_path(dir, name));
-    if (text) return std::move(*text);
-  }
-  return std::nullopt;
-}
-
 }  // namespace zelt::cli

@@ -255,4 +255,10 @@ std::string part_to_pretty_json(const ZeltLbrPart& part) {
   return writer.take();
 }
 
+std::string json_to_pretty(const nlohmann::json& value) {
+  PrettyWriter writer;
+  write_json(writer, value);
+  return writer.take();
+}
+
 }  // namespace zelt::part
