@@ -103,4 +103,17 @@ std::optional<std::uint32_t> parse_u32(std::string_view text) {
   return static_cast<std::uint32_t>(*v);
 }
 
+std::optional<std::uint64_t> parse_u64(std::string_view text) {
+  std::string_view s = text;
+  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+  if (s.empty()) return std::nullopt;
+  for (char c : s) {
+    if (!is_digit(c)) return std::nullopt;
+  }
+  std::uint64_t value = 0;
+  auto res = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (res.ec != std::errc() || res.ptr != s.data() + s.size()) return std::nullopt;
+  return value;
+}
+
 }  // namespace zelt
