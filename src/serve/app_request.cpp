@@ -58,8 +58,14 @@ http::Response get_route(AppState& state, std::string_view path, bool& matched) 
 http::Response post_route(AppState& state, std::string_view path, std::string_view body, bool& matched) {
   matched = true;
   if (path == "/load") {
-    json request = parse_json_bounded(body);
-    if (auto lbr = string_member(request, "lbr")) state.set_library(build_library_state(std::move(*lbr)));
+    // Agents push {"lbr": "..."} and nothing else; that shape is read
+    // directly, any other goes through the full parser.
+    std::optional<std::string> lbr = sole_string_member(body, "lbr");
+    if (!lbr) {
+      json request = parse_json_bounded(body);
+      lbr = string_member(request, "lbr");
+    }
+    if (lbr) state.set_library(build_library_state(std::move(*lbr)));
     return reply(std::string(kOk));
   }
   if (path == "/eval") {

@@ -1,18 +1,38 @@
 #include "serve/library_state.hpp"
 
+#include <utility>
+
 #include "base/json_text.hpp"
 
 namespace zelt::serve {
 
 namespace {
 
-// Non-overlapping, case-sensitive occurrences of `needle`.
-std::uint64_t count_occurrences(std::string_view text, std::string_view needle) {
-  std::uint64_t count = 0;
-  for (std::size_t pos = text.find(needle); pos != std::string_view::npos; pos = text.find(needle, pos + needle.size())) {
-    ++count;
+struct ElementCounts {
+  std::uint64_t symbols = 0, packages = 0, devicesets = 0, pins = 0, pads = 0;
+};
+
+// Occurrences of "<symbol ", "<package ", "<deviceset ", "<pin ", and "<smd "
+// plus "<pad ", exact and case-sensitive, in one pass over the '<'s. Each
+// needle starts with '<' and holds no other, so the counts are those of
+// separate non-overlapping searches.
+ElementCounts count_elements(std::string_view text) {
+  ElementCounts counts;
+  const std::pair<std::string_view, std::uint64_t ElementCounts::*> needles[] = {
+      {"<symbol ", &ElementCounts::symbols}, {"<package ", &ElementCounts::packages},
+      {"<deviceset ", &ElementCounts::devicesets}, {"<pin ", &ElementCounts::pins},
+      {"<smd ", &ElementCounts::pads}, {"<pad ", &ElementCounts::pads},
+  };
+  for (std::size_t pos = text.find('<'); pos != std::string_view::npos; pos = text.find('<', pos + 1)) {
+    const std::string_view rest = text.substr(pos);
+    for (const auto& [needle, member] : needles) {
+      if (rest.starts_with(needle)) {
+        ++(counts.*member);
+        break;
+      }
+    }
   }
-  return count;
+  return counts;
 }
 
 nlohmann::json issues_json(const std::vector<eagle::LintIssue>& issues) {
@@ -48,11 +68,12 @@ AppLibraryState build_library_state(std::string lbr) {
     if ((name = first_tag_name(lbr, tag))) break;
   }
   state.libraryName = name ? std::move(*name) : "library";
-  state.symbolCount = count_occurrences(lbr, "<symbol ");
-  state.packageCount = count_occurrences(lbr, "<package ");
-  state.devicesetCount = count_occurrences(lbr, "<deviceset ");
-  state.pinCount = count_occurrences(lbr, "<pin ");
-  state.padCount = count_occurrences(lbr, "<smd ") + count_occurrences(lbr, "<pad ");
+  const ElementCounts counts = count_elements(lbr);
+  state.symbolCount = counts.symbols;
+  state.packageCount = counts.packages;
+  state.devicesetCount = counts.devicesets;
+  state.pinCount = counts.pins;
+  state.padCount = counts.pads;
   state.hasContent = true;
   state.lbr = std::move(lbr);
   return state;
