@@ -4,6 +4,7 @@
 
 #include "base/json_text.hpp"
 #include "base/spawn.hpp"
+#include "part/json_value.hpp"
 
 namespace zelt::deliver {
 
@@ -12,8 +13,7 @@ Result<nlohmann::json> run_desktop_cli(std::string_view command, const nlohmann:
   // it is, and it starts with "{", so it can never read as an option.
   auto run = run_process({"zelt-desktop", std::string(command), compact_json(args)});
   if (!run) return fail("zelt-desktop unreachable: " + run.error().to_string());
-  auto reply = parse_json_bounded(run->out);
-  if (!reply.is_discarded()) return reply;
+  if (auto reply = part::read_json_value(run->out)) return std::move(*reply);
   return nlohmann::json{{"ok", run->exit_code == 0}, {"raw", run->out}};
 }
 

@@ -8,6 +8,7 @@
 #include "base/number_parse.hpp"
 #include "base/text.hpp"
 #include "deliver/delivery.hpp"
+#include "part/json_value.hpp"
 
 namespace zelt::serve {
 
@@ -27,11 +28,11 @@ http::Response asset(std::string_view path, std::string_view content_type) {
 }
 http::Response not_found() { return {404, std::string(kJson), R"({"error":"not found"})", {}}; }
 
-// The member as text when the value is an object holding a string there.
-std::optional<std::string> string_member(json& value, const char* key) {
-  if (!value.is_object()) return std::nullopt;
-  const auto found = value.find(key);
-  if (found == value.end() || !found->is_string()) return std::nullopt;
+// The member as text when the body is a JSON object holding a string there.
+std::optional<std::string> string_member(std::optional<json>& body, const char* key) {
+  if (!body || !body->is_object()) return std::nullopt;
+  const auto found = body->find(key);
+  if (found == body->end() || !found->is_string()) return std::nullopt;
   return std::move(found->get_ref<std::string&>());
 }
 
@@ -58,31 +59,25 @@ http::Response get_route(AppState& state, std::string_view path, bool& matched) 
 http::Response post_route(AppState& state, std::string_view path, std::string_view body, bool& matched) {
   matched = true;
   if (path == "/load") {
-    // Agents push {"lbr": "..."} and nothing else; that shape is read
-    // directly, any other goes through the full parser.
-    std::optional<std::string> lbr = sole_string_member(body, "lbr");
-    if (!lbr) {
-      json request = parse_json_bounded(body);
-      lbr = string_member(request, "lbr");
-    }
-    if (lbr) state.set_library(build_library_state(std::move(*lbr)));
+    auto request = part::read_json_value(body);
+    if (auto lbr = string_member(request, "lbr")) state.set_library(build_library_state(std::move(*lbr)));
     return reply(std::string(kOk));
   }
   if (path == "/eval") {
-    json request = parse_json_bounded(body);
+    auto request = part::read_json_value(body);
     const std::uint64_t id = state.queue_eval(string_member(request, "code").value_or(""));
     return reply(json{{"id", std::to_string(id)}});
   }
   if (path == "/console") {
-    json request = parse_json_bounded(body);
-    if (!request.is_discarded()) {
+    auto request = part::read_json_value(body);
+    if (request) {
       const std::string level = string_member(request, "level").value_or("log");
       state.append_console("[" + level + "] " + string_member(request, "msg").value_or(""));
     }
     return reply(std::string(kOk));
   }
   if (path == "/deliver") {
-    json request = parse_json_bounded(body);
+    auto request = part::read_json_value(body);
     const std::string target = string_member(request, "target").value_or("kicad");
     // The library is shared read-only, so the delivery needs no lock while
     // it writes files and runs zelt-desktop.
@@ -96,8 +91,7 @@ http::Response post_route(AppState& state, std::string_view path, std::string_vi
     std::string_view id_text = path.substr(kEvalPrefix.size());
     id_text.remove_suffix(kResultSuffix.size());
     if (const auto id = parse_u64(id_text)) {
-      json value = parse_json_bounded(body);
-      if (!value.is_discarded()) state.store_result(*id, std::move(value));
+      if (auto value = part::read_json_value(body)) state.store_result(*id, std::move(*value));
     }
     return reply(std::string(kOk));
   }
