@@ -42,6 +42,7 @@ struct LocalServer::Impl {
   Handler handler;
   httplib::Server server;
   std::mutex one_at_a_time;
+  std::uint16_t port = 0;
 };
 
 LocalServer::LocalServer(Handler handler) : impl_(std::make_unique<Impl>()) {
@@ -75,15 +76,37 @@ LocalServer::LocalServer(Handler handler) : impl_(std::make_unique<Impl>()) {
   server.Patch(any, serve);
   server.Delete(any, serve);
   server.Options(any, serve);
+  // A request without Content-Length or Transfer-Encoding has an empty body,
+  // but cpp-httplib reads the body of such a POST, PUT or PATCH until the
+  // client closes the connection and then answers 400 (`curl -X POST url`
+  // waited five seconds for a Bad Request). Those are answered here, before
+  // any body is read.
+  server.set_pre_routing_handler([serve](const httplib::Request& in, httplib::Response& out) {
+    const bool reads_body = in.method == "POST" || in.method == "PUT" || in.method == "PATCH";
+    if (!reads_body || in.has_header("Content-Length") || in.has_header("Transfer-Encoding")) {
+      return httplib::Server::HandlerResponse::Unhandled;
+    }
+    serve(in, out);
+    return httplib::Server::HandlerResponse::Handled;
+  });
 }
 
 LocalServer::~LocalServer() { stop(); }
 
 Result<void> LocalServer::bind(const std::string& host, std::uint16_t port) {
   if (auto probed = probe_bind(host, port); !probed) return probed;
+  if (port == 0) {
+    const int chosen = impl_->server.bind_to_any_port(host);
+    if (chosen <= 0) return fail(os_error_text(errno != 0 ? errno : EADDRINUSE));
+    impl_->port = static_cast<std::uint16_t>(chosen);
+    return {};
+  }
   if (!impl_->server.bind_to_port(host, port)) return fail(os_error_text(errno != 0 ? errno : EADDRINUSE));
+  impl_->port = port;
   return {};
 }
+
+std::uint16_t LocalServer::port() const { return impl_->port; }
 
 void LocalServer::run() { impl_->server.listen_after_bind(); }
 

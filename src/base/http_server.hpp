@@ -37,7 +37,9 @@ class LocalServer {
 
   // Listens on host:port. The error is the system's reason, for example
   // "Address already in use (os error 98)".
+  // Port 0 takes a free port chosen by the system; port() tells which.
   Result<void> bind(const std::string& host, std::uint16_t port);
+  std::uint16_t port() const;
   // Serves until stop() is called; a handler may call it, and its own reply
   // is still sent before run() returns.
   void run();

@@ -38,6 +38,18 @@ bool is_decimal_float(std::string_view s) {
   return i == s.size();
 }
 
+// Decimal digits only, at least one, within 64 bits.
+std::optional<std::uint64_t> parse_magnitude(std::string_view s) {
+  if (s.empty()) return std::nullopt;
+  for (char c : s) {
+    if (!is_digit(c)) return std::nullopt;
+  }
+  std::uint64_t magnitude = 0;
+  auto res = std::from_chars(s.data(), s.data() + s.size(), magnitude);
+  if (res.ec != std::errc() || res.ptr != s.data() + s.size()) return std::nullopt;
+  return magnitude;
+}
+
 }  // namespace
 
 std::optional<double> parse_double(std::string_view text) {
@@ -84,13 +96,9 @@ std::optional<std::int64_t> parse_i64(std::string_view text) {
     negative = s[0] == '-';
     s.remove_prefix(1);
   }
-  if (s.empty()) return std::nullopt;
-  for (char c : s) {
-    if (!is_digit(c)) return std::nullopt;
-  }
-  std::uint64_t magnitude = 0;
-  auto res = std::from_chars(s.data(), s.data() + s.size(), magnitude);
-  if (res.ec != std::errc() || res.ptr != s.data() + s.size()) return std::nullopt;
+  const auto parsed = parse_magnitude(s);
+  if (!parsed) return std::nullopt;
+  const std::uint64_t magnitude = *parsed;
   constexpr std::uint64_t kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
   if (negative) {
     if (magnitude > kMax + 1) return std::nullopt;
@@ -111,6 +119,12 @@ std::optional<std::uint32_t> parse_u32(std::string_view text) {
   auto v = parse_i64(text);
   if (!v || *v < 0 || *v > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
   return static_cast<std::uint32_t>(*v);
+}
+
+std::optional<std::uint64_t> parse_u64(std::string_view text) {
+  std::string_view s = text;
+  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+  return parse_magnitude(s);
 }
 
 }  // namespace zelt

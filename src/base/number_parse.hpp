@@ -16,5 +16,6 @@ std::optional<double> parse_double(std::string_view text);
 std::optional<std::int64_t> parse_i64(std::string_view text);
 std::optional<std::int32_t> parse_i32(std::string_view text);
 std::optional<std::uint32_t> parse_u32(std::string_view text);
+std::optional<std::uint64_t> parse_u64(std::string_view text);
 
 }  // namespace zelt

@@ -58,5 +58,38 @@ TEST(LocalServer, PassesRawRequestsAndStopsAfterAnsweringTheStoppingRequest) {
   EXPECT_EQ(seen, (std::vector<std::string>{"GET /a%20b/c?x=1&y=%2F ", "PUT /p body", "POST /stop "}));
 }
 
+// Port 0 takes a free port; a POST without Content-Length has an empty body
+// and is answered at once, on a connection the client keeps open.
+TEST(LocalServer, FreePortAndBodylessPost) {
+  LocalServer* self = nullptr;
+  LocalServer server([&](const Request& request) {
+    self->stop();
+    return Response{200, "text/plain", request.method + " [" + request.body + "]", {}};
+  });
+  self = &server;
+  ASSERT_TRUE(server.bind("127.0.0.1", 0));
+  ASSERT_NE(server.port(), 0);
+  std::thread loop([&] { server.run(); });
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(server.port());
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const std::string request = "POST /x HTTP/1.1\r\nHost: a\r\n\r\n";
+  ASSERT_EQ(::write(fd, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+  std::string reply;
+  char buffer[1024];
+  while (reply.find("POST []") == std::string::npos) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n <= 0) break;
+    reply.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  loop.join();
+  EXPECT_TRUE(reply.starts_with("HTTP/1.1 200 OK\r\n")) << reply;
+  EXPECT_TRUE(reply.ends_with("\r\n\r\nPOST []")) << reply;
+}
+
 }  // namespace
 }  // namespace zelt::http

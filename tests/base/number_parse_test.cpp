@@ -50,6 +50,11 @@ TEST(NumberParse, IntegersCheckTheirWidth) {
   EXPECT_FALSE(parse_i32("1.0"));
   EXPECT_FALSE(parse_i32(""));
   EXPECT_FALSE(parse_i32("+"));
+  EXPECT_EQ(parse_u64("18446744073709551615"), 18446744073709551615ull);
+  EXPECT_EQ(parse_u64("+007"), 7u);
+  EXPECT_FALSE(parse_u64("18446744073709551616"));
+  EXPECT_FALSE(parse_u64("-1"));
+  EXPECT_FALSE(parse_u64("+"));
 }
 
 }  // namespace
