@@ -5,7 +5,7 @@
 import {
   ACESFilmicToneMapping, BoxGeometry, Box3, CanvasTexture, Color, DirectionalLight, GridHelper, Group,
   HemisphereLight, Mesh, MeshBasicMaterial, PerspectiveCamera, PlaneGeometry, PMREMGenerator, Raycaster, Scene,
-  ShadowMaterial, SRGBColorSpace, Sphere, Vector2, Vector3, WebGLRenderer, PCFSoftShadowMap,
+  ShadowMaterial, SRGBColorSpace, Sphere, Vector2, Vector3, WebGLRenderer, PCFShadowMap,
 } from 'three';
 import { OrbitControls } from 'three/examples/jsm/controls/OrbitControls.js';
 import { GLTFLoader } from 'three/examples/jsm/loaders/GLTFLoader.js';
@@ -62,7 +62,7 @@ function init(element, options = {}) {
   renderer.outputColorSpace = SRGBColorSpace;
   renderer.toneMapping = ACESFilmicToneMapping;
   renderer.shadowMap.enabled = true;
-  renderer.shadowMap.type = PCFSoftShadowMap;
+  renderer.shadowMap.type = PCFShadowMap;
   renderer.autoClear = false;
   renderer.domElement.style.display = 'block';
   element.appendChild(renderer.domElement);
@@ -70,8 +70,11 @@ function init(element, options = {}) {
 
   const scene = new Scene();
   scene.background = new Color(BACKGROUND);
-  scene.add(new HemisphereLight(0xdde6f0, 0x2a2622, 0.6));
-  const sun = new DirectionalLight(0xffffff, 1.6);
+  // The environment does most of the lighting; the sun adds the shadow on the
+  // ground and a little shape, the hemisphere light lifts the dark sides.
+  scene.environmentIntensity = 0.55;
+  scene.add(new HemisphereLight(0xdde6f0, 0x2a2622, 0.2));
+  const sun = new DirectionalLight(0xffffff, 1.1);
   sun.castShadow = true;
   sun.shadow.mapSize.set(1024, 1024);
   scene.add(sun, sun.target);
@@ -172,15 +175,19 @@ function init(element, options = {}) {
     const sphere = box.getBoundingSphere(new Sphere());
     radius = Math.max(sphere.radius, 1e-4);
     controls.target.copy(sphere.center);
-    const distance = radius / Math.sin((camera.fov * Math.PI) / 360) * 1.15;
+    // Fit the sphere in the narrower of the two fields of view.
+    const vertical = (camera.fov * Math.PI) / 180;
+    const horizontal = 2 * Math.atan(Math.tan(vertical / 2) * camera.aspect);
+    const distance = radius / Math.sin(Math.min(vertical, horizontal) / 2) * 1.1;
     camera.position.copy(sphere.center).add(new Vector3(1, 0.75, 1.25).normalize().multiplyScalar(distance));
     camera.near = distance / 100;
     camera.far = distance * 100;
     camera.updateProjectionMatrix();
     controls.minDistance = radius * 0.2;
     controls.maxDistance = distance * 20;
+    controls.update();  // turns the camera to the new target
 
-    sun.position.copy(sphere.center).add(new Vector3(0.6, 1.2, 0.8).multiplyScalar(radius * 4));
+    sun.position.copy(sphere.center).add(new Vector3(-0.5, 1.3, 0.9).multiplyScalar(radius * 4));
     sun.target.position.copy(sphere.center);
     const shadow = sun.shadow.camera;
     shadow.left = shadow.bottom = -radius * 2;
