@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <system_error>
+#include <thread>
 
 #include "base/fs.hpp"
 #include "base/text.hpp"
@@ -44,6 +46,37 @@ bool exists_under(int dir_fd, const std::string& relative) {
   return ::faccessat(dir_fd, relative.c_str(), F_OK, 0) == 0;
 }
 
+bool holds_part(int dir_fd, const std::string& name) {
+  return exists_under(dir_fd, name + "/" + name + ".kicad_sym") || exists_under(dir_fd, name + "/" + name + ".kicad_mod");
+}
+
+// Marks which of `names` hold a part. Each check is a file-system lookup,
+// one system call, and a large library has thousands: they are spread over
+// a few threads, which the kernel serves side by side.
+std::vector<char> which_hold_parts(int dir_fd, const std::vector<std::string>& names) {
+  constexpr std::size_t kPerThread = 1024;
+  constexpr std::size_t kMostThreads = 8;
+  std::vector<char> found(names.size(), 0);
+  const auto check = [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) found[i] = holds_part(dir_fd, names[i]) ? 1 : 0;
+  };
+  const std::size_t threads = std::clamp<std::size_t>(
+      std::min<std::size_t>(names.size() / kPerThread, std::thread::hardware_concurrency()), 1, kMostThreads);
+  const std::size_t chunk = (names.size() + threads - 1) / threads;
+  std::vector<std::thread> workers;
+  for (std::size_t begin = chunk; begin < names.size(); begin += chunk) {
+    const std::size_t end = std::min(names.size(), begin + chunk);
+    try {
+      workers.emplace_back(check, begin, end);
+    } catch (const std::system_error&) {
+      check(begin, end);  // no thread to be had: check here instead
+    }
+  }
+  check(0, std::min(names.size(), chunk));
+  for (auto& worker : workers) worker.join();
+  return found;
+}
+
 // The part names of `dir`, unsorted; with `first_only` it stops at the first
 // one, which is all that choosing a library root needs to know.
 std::vector<std::string> scan_parts(const std::string& dir, bool first_only) {
@@ -55,12 +88,21 @@ std::vector<std::string> scan_parts(const std::string& dir, bool first_only) {
     const std::string_view raw(entry->d_name);
     if (raw == "." || raw == ".." || !is_directory_entry(dir_fd, *entry)) continue;
     std::string name = utf8_lossy(raw);
-    if (exists_under(dir_fd, name + "/" + name + ".kicad_sym") ||
-        exists_under(dir_fd, name + "/" + name + ".kicad_mod")) {
-      names.push_back(std::move(name));
-      if (first_only) break;
+    if (first_only) {
+      if (holds_part(dir_fd, name)) return {std::move(name)};
+      continue;
     }
+    names.push_back(std::move(name));
   }
+  if (first_only) return {};
+  const std::vector<char> found = which_hold_parts(dir_fd, names);
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (!found[i]) continue;
+    if (kept != i) names[kept] = std::move(names[i]);
+    ++kept;
+  }
+  names.resize(kept);
   return names;
 }
 

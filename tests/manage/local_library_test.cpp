@@ -33,6 +33,20 @@ TEST_F(LocalLibrary, PartsAreDirectoriesWithASymbolOrFootprintInByteOrder) {
   EXPECT_TRUE(manage::list_local_parts(dir.file("nowhere")).empty());
 }
 
+TEST_F(LocalLibrary, LargeLibrariesAreCheckedInChunksWithTheSameResult) {
+  std::vector<std::string> expected;
+  for (int i = 0; i < 2100; ++i) {
+    const std::string name = "N" + std::to_string(10000 + i);
+    if (i % 3 == 0) {
+      std::filesystem::create_directory(dir.file("library/" + name));
+    } else {
+      local_part(name, {{i % 3 == 1 ? "kicad_sym" : "kicad_mod", ""}});
+      expected.push_back(name);
+    }
+  }
+  EXPECT_EQ(manage::list_local_parts(dir.file("library")), expected);
+}
+
 TEST_F(LocalLibrary, LocalFilesResolveOnDiskAndStayCached) {
   local_part("c", {{"kicad_sym", "S"}, {"glb", "G"}});
   const PartFiles files = manage::resolve_part_files(state.files, "local", "c");
