@@ -77,8 +77,9 @@ TEST_F(ComponentLists, PublicTabPagesThroughTheLiveWikiAndSearchesWithoutOffset)
   EXPECT_EQ(other["items"].size(), 3u);
   EXPECT_EQ(other["more"], false);
   EXPECT_EQ(other["next"], 100);
-  // No wiki: no items.
+  // No wiki, or a search too long to pass to curl: no items.
   EXPECT_EQ(get("/api/list?offset=100").body, R"({"items":[],"more":false,"next":100,"status":"ok"})");
+  EXPECT_EQ(get("/api/list?q=" + std::string(300000, '%')).body, R"({"items":[],"more":false,"next":0,"status":"ok"})");
   EXPECT_EQ(calls("curl")[2], curl_args("/api/v1/search?q=ESP%2032&type=component&limit=50"));
 }
 

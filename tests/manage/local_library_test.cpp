@@ -69,11 +69,15 @@ TEST_F(LocalLibrary, WikiFilesTakeTheFirstOfEachKindSkippingOtherCadCopies) {
   EXPECT_EQ(files.footprint, "x.kicad_mod");
   EXPECT_EQ(files.glb, "m.GLB");
   EXPECT_EQ(manage::fetch_kicad_text(state.files, "wiki", "x", "sym"), "(kicad_symbol_lib)");
-  // The listing was fetched once; a failed listing is cached too.
+  // The listing was fetched once; a failed listing is cached too, and so is
+  // one nested too deeply to read.
   for (const char* id : {"gone", "gone"}) EXPECT_FALSE(manage::resolve_part_files(state.files, "any", id).symbol);
+  reply("/api/v1/pages/deep/files", std::string(100000, '[') + std::string(100000, ']'));
+  EXPECT_FALSE(manage::resolve_part_files(state.files, "wiki", "deep").symbol);
   EXPECT_EQ(calls("curl"), (std::vector<std::string>{curl_args("/api/v1/pages/x/files"),
                                                      curl_args("/api/v1/pages/x/files/X.KICAD_SYM"),
-                                                     curl_args("/api/v1/pages/gone/files")}));
+                                                     curl_args("/api/v1/pages/gone/files"),
+                                                     curl_args("/api/v1/pages/deep/files")}));
 }
 
 TEST_F(LocalLibrary, IdsThatWouldLeaveTheLibraryNameNoPart) {
