@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/assets.hpp"
+#include "eagle/xml_escape.hpp"
 #include "manage/component_lists.hpp"
 #include "manage/embed_page.hpp"
 #include "manage/part_summary.hpp"
@@ -87,22 +88,6 @@ http::Response asset(std::string_view key, const char* content_type) {
 
 }  // namespace
 
-std::string html_escape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 http::Response json_response(const json& value) {
   return http::Response{200, "application/json", value.dump(-1, ' ', false, json::error_handler_t::replace), {}};
 }
@@ -111,7 +96,7 @@ http::Response html_message_response(std::string_view message, int status) {
   std::string body =
       "<body style='margin:0;background:#0d1117;color:#8b949e;font:13px -apple-system,sans-serif;display:flex;"
       "align-items:center;justify-content:center;height:100vh'><div>";
-  body += html_escape(message);
+  body += eagle::xml_escape(message);
   body += "</div></body>";
   return http::Response{status, kHtml, std::move(body), {}};
 }

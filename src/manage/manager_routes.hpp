@@ -21,7 +21,4 @@ http::Response json_response(const nlohmann::json& value);
 // message is HTML-escaped, since it carries ids from the request path.
 http::Response html_message_response(std::string_view message, int status);
 
-// "&", "<", ">", '"' and "'" as character references.
-std::string html_escape(std::string_view text);
-
 }  // namespace zelt::manage

@@ -147,7 +147,7 @@ TEST_F(ManagerRoutes, EmbedPagesRunTheRendererOnTemporaryFiles) {
   expect_reply(get("/embed/footprint/w"), 200, "text/html; charset=utf-8", message_page("no footprint for w"), "json");
   // The id is escaped on the message page.
   expect_reply(get("/embed/symbol/local:<img src=x onerror='a()'>&"), 200, "text/html; charset=utf-8",
-               message_page("no symbol for &lt;img src=x onerror=&#39;a()&#39;&gt;&amp;"), "escaped");
+               message_page("no symbol for &lt;img src=x onerror=&apos;a()&apos;&gt;&amp;"), "escaped");
 
   remove_tool("zelt-footprint");
   expect_reply(get("/embed/footprint/local:abc"), 200, "text/html; charset=utf-8",
