@@ -19,12 +19,16 @@ zelt_generated_asset(manage/environmentSpecular.env ${ZELT_GENERATED_DIR}/enviro
 set(ZELT_VIEWER_DIR ${CMAKE_SOURCE_DIR}/src/manage/viewer)
 set(ZELT_VIEWER_OUT ${ZELT_GENERATED_DIR}/zelt-3d-viewer.min.js)
 set(ZELT_ESBUILD ${CMAKE_SOURCE_DIR}/node_modules/.bin/esbuild)
-if(EXISTS ${ZELT_ESBUILD} AND EXISTS ${CMAKE_SOURCE_DIR}/node_modules/three/package.json)
+if(EXISTS ${ZELT_ESBUILD} AND EXISTS ${CMAKE_SOURCE_DIR}/node_modules/three/package.json
+   AND EXISTS ${CMAKE_SOURCE_DIR}/node_modules/.package-lock.json)
   add_custom_command(
     OUTPUT ${ZELT_VIEWER_OUT}
     COMMAND ${ZELT_ESBUILD} ${ZELT_VIEWER_DIR}/zelt_3d_viewer.js --bundle --minify --format=iife
             --target=es2020 --log-level=warning --outfile=${ZELT_VIEWER_OUT}
+    # npm rewrites node_modules/.package-lock.json on every install, which
+    # also replaces a stand-in made before the packages were there.
     DEPENDS ${ZELT_VIEWER_DIR}/zelt_3d_viewer.js ${CMAKE_SOURCE_DIR}/package-lock.json
+            ${CMAKE_SOURCE_DIR}/node_modules/.package-lock.json
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
     COMMENT "Bundling the 3D viewer with esbuild")
 else()
