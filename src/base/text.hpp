@@ -16,6 +16,12 @@ char32_t decode_utf8(std::string_view text, std::size_t& pos);
 
 bool is_valid_utf8(std::string_view text);
 
+// Appends the UTF-8 form of one scalar value.
+void append_utf8(std::string& out, char32_t c);
+
+// The bytes as UTF-8 text, each invalid byte replaced by U+FFFD.
+std::string utf8_lossy(std::string_view bytes);
+
 // Removes Unicode white space from both ends.
 std::string_view trim_unicode(std::string_view text);
 

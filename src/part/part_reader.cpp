@@ -500,4 +500,6 @@ Result<std::vector<Symbol>> deserialize_symbol_array(std::string_view text) {
   return read_whole<std::vector<Symbol>>(text);
 }
 
+Result<nlohmann::json> deserialize_json_value(std::string_view text) { return read_whole<nlohmann::json>(text); }
+
 }  // namespace zelt::part

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/unicode_case.hpp"
+
 namespace zelt {
 namespace {
 
@@ -19,6 +21,26 @@ TEST(Text, Utf8Validation) {
   EXPECT_FALSE(is_valid_utf8("\xC0\xAF"));        // overlong
   EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));    // surrogate
   EXPECT_FALSE(is_valid_utf8("abc\xE2\x82"));     // truncated at the end
+}
+
+TEST(Text, LossyDecodingAndFullCaseMappings) {
+  EXPECT_EQ(utf8_lossy("a\xFF\xE2\x82"), "a\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(utf8_lossy("\u00e9\U0001F600"), "\u00e9\U0001F600");
+  const struct {
+    const char* text;
+    const char* lower;
+    const char* upper;
+  } cases[] = {
+      {"AbC-12", "abc-12", "ABC-12"},
+      {"\u00C9tude \u00DF", "\u00E9tude \u00DF", "\u00C9TUDE SS"},   // sharp s upper-cases to two letters
+      {"\u0130\u01C5", "i\u0307\u01C6", "\u0130\u01C4"},           // dotted I; a title-case digraph
+      {"\u0100\u0101\u03A3\u0416\uFF21", "\u0101\u0101\u03C3\u0436\uFF41", "\u0100\u0100\u03A3\u0416\uFF21"},
+      {"\U00010400\xFF", "\U00010428\uFFFD", "\U00010400\uFFFD"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(unicode_lowercase(c.text), c.lower) << c.text;
+    EXPECT_EQ(unicode_uppercase(c.text), c.upper) << c.text;
+  }
 }
 
 TEST(Text, AsciiFoldingTouchesOnlyAsciiLetters) {

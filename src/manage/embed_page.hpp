@@ -1,0 +1,17 @@
+#pragma once
+// The symbol and footprint frames: the part's KiCad text rendered to an HTML
+// page by the maker's outside renderers (`zelt-symbol`, `zelt-footprint`).
+#include <string_view>
+
+#include "base/http_server.hpp"
+#include "manage/manager_state.hpp"
+
+namespace zelt::manage {
+
+// kind "sym" renders the symbol, any other kind the footprint, with
+// `<program> embed --file <input> --out <output>` on files named
+// "zeltlbr-mgr-{source}-{id}" in the temporary folder.
+http::Response embed_page(ManagerState& state, std::string_view source, std::string_view id, std::string_view kind,
+                          std::string_view program);
+
+}  // namespace zelt::manage
