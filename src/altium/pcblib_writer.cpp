@@ -216,18 +216,22 @@ Result<std::string> write_pcblib(const part::Footprint& footprint) {
 
   const ComponentStreams component = component_streams(footprint, *pad_model);
   const std::string storage = "/" + name;
-  const std::pair<std::string, std::string> parts[] = {
+  const std::string count = u32_stream(component.primitives), guid_count = u32_stream(component.primitives + 1);
+  const std::string parameters =
+      frame_text_record("|PATTERN=" + name + "|HEIGHT=0mil|DESCRIPTION=|ITEMGUID=|REVISIONGUID=");
+  const std::string wide_strings = frame_text_record("");
+  const std::pair<std::string_view, std::string_view> parts[] = {
       {"/Data", component.data},
-      {"/Header", u32_stream(component.primitives)},
-      {"/Parameters", frame_text_record("|PATTERN=" + name + "|HEIGHT=0mil|DESCRIPTION=|ITEMGUID=|REVISIONGUID=")},
-      {"/WideStrings", frame_text_record("")},
+      {"/Header", count},
+      {"/Parameters", parameters},
+      {"/WideStrings", wide_strings},
       {"/PrimitiveGuids/Data", component.guids},
-      {"/PrimitiveGuids/Header", u32_stream(component.primitives + 1)},
+      {"/PrimitiveGuids/Header", guid_count},
       {"/UniqueIDPrimitiveInformation/Data", component.unique_ids},
-      {"/UniqueIDPrimitiveInformation/Header", u32_stream(component.primitives)},
+      {"/UniqueIDPrimitiveInformation/Header", count},
   };
   for (const auto& [leaf, bytes] : parts)
-    if (auto written = write_stream_at_path_pcblib(*file, storage + leaf, bytes); !written)
+    if (auto written = write_stream_at_path_pcblib(*file, storage + std::string(leaf), bytes); !written)
       return fail(std::move(written).error());
   return file->finish();
 }
