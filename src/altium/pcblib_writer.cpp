@@ -211,7 +211,8 @@ Result<std::string> write_pcblib(const part::Footprint& footprint) {
     } else if (path == "/Library/ComponentParamsTOC/Header") {
       content = replaced = u32_stream(1);
     }
-    if (auto written = write_stream_at_path_pcblib(*file, path, content); !written) return fail(std::move(written).error());
+    if (auto written = write_stream_at_path_pcblib(*file, path, content); !written)
+      return fail(std::move(written).error());
   }
 
   const ComponentStreams component = component_streams(footprint, *pad_model);

@@ -59,6 +59,10 @@ class DataStream {
 
 std::string graphic_record(const part::Graphic& graphic, const std::string& uid) {
   std::string r;
+  const auto location = [&r](double x, double y) {
+    write_coord_property(r, "Location.X", x);
+    write_coord_property(r, "Location.Y", y);
+  };
   std::visit(
       [&](const auto& g) {
         using T = std::decay_t<decltype(g)>;
@@ -71,23 +75,20 @@ std::string graphic_record(const part::Graphic& graphic, const std::string& uid)
           }
         } else if constexpr (std::is_same_v<T, part::GraphicRect>) {
           r = "|RECORD=14|OwnerPartId=1";
-          write_coord_property(r, "Location.X", g.x1);
-          write_coord_property(r, "Location.Y", g.y1);
+          location(g.x1, g.y1);
           write_coord_property(r, "Corner.X", g.x2);
           write_coord_property(r, "Corner.Y", g.y2);
           r += "|LineWidth=1|Color=" + std::string(kColor) + "|AreaColor=11599871|IsSolid=";
           r += g.filled ? "T" : "F";
         } else if constexpr (std::is_same_v<T, part::GraphicCircle>) {
           r = "|RECORD=11|OwnerPartId=1";
-          write_coord_property(r, "Location.X", g.cx);
-          write_coord_property(r, "Location.Y", g.cy);
+          location(g.cx, g.cy);
           write_coord_property(r, "Radius", g.r);
           write_coord_property(r, "SecondaryRadius", g.r);
           r += "|LineWidth=1|Color=" + std::string(kColor);
         } else {
           r = "|RECORD=12|OwnerPartId=1";
-          write_coord_property(r, "Location.X", g.cx);
-          write_coord_property(r, "Location.Y", g.cy);
+          location(g.cx, g.cy);
           write_coord_property(r, "Radius", g.r);
           r += "|StartAngle=" + format_fixed(g.start, 3) + "|EndAngle=" + format_fixed(g.end, 3) +
                "|LineWidth=1|Color=" + std::string(kColor);

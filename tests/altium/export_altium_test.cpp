@@ -122,13 +122,15 @@ TEST(ExportAltiumCommand, FailuresWriteNothing) {
   std::filesystem::create_directory(dir.file("out"));
   write_file(dir.file("p.json"), rich_part());
   write_file(dir.file("long_pin.json"), rich_part("\"length\": 150", "\"length\": 3000"));
-  write_file(dir.file("long_pad.json"), rich_part("\"number\": \"M4\"", "\"number\": \"" + std::string(300, 'M') + "\""));
+  write_file(dir.file("long_pad.json"),
+             rich_part("\"number\": \"M4\"", "\"number\": \"" + std::string(300, 'M') + "\""));
   struct Case {
     std::vector<std::string> args;
     std::string err;
   };
   const Case cases[] = {
-      {{dir.file("missing.json")}, "ERROR: read " + dir.file("missing.json") + ": No such file or directory (os error 2)\n"},
+      {{dir.file("missing.json")},
+       "ERROR: read " + dir.file("missing.json") + ": No such file or directory (os error 2)\n"},
       {{dir.file("p.json"), "--out-dir", dir.file("none")},
        "ERROR: Cannot write " + dir.file("none/RICH-42.SchLib") + ": No such file or directory (os error 2)\n"},
       {{dir.file("long_pin.json"), "--out-dir", dir.file("out")},

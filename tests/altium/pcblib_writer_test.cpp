@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "altium/compound_file.hpp"
+#include "altium/hex_text.hpp"
 #include "altium/pcb_records.hpp"
 #include "altium/text_record.hpp"
 #include "base/assets.hpp"
@@ -19,16 +20,7 @@
 namespace zelt::altium {
 namespace {
 
-std::string hex(std::string_view bytes) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (!out.empty()) out += ' ';
-    out += digits[c >> 4];
-    out += digits[c & 15];
-  }
-  return out;
-}
+using test::hex;
 
 std::uint32_t u32_at(std::string_view bytes, std::size_t at) {
   std::uint32_t v = 0;
@@ -42,7 +34,10 @@ std::string u32(std::uint32_t v) {
   return out;
 }
 
-std::string entry(const std::string& name) { return u32(static_cast<std::uint32_t>(name.size() + 1)) + static_cast<char>(name.size()) + name; }
+// A component table entry: u32 (length + 1), the length byte, the name.
+std::string entry(const std::string& name) {
+  return u32(static_cast<std::uint32_t>(name.size() + 1)) + static_cast<char>(name.size()) + name;
+}
 
 TEST(PcbUnits, ConvertRoundsAndSaturates) {
   EXPECT_EQ(convert_coord(1.27), 500000);

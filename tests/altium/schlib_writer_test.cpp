@@ -9,22 +9,14 @@
 #include <vector>
 
 #include "altium/compound_file.hpp"
+#include "altium/hex_text.hpp"
 #include "altium/pin_record.hpp"
 #include "altium/unique_id.hpp"
 
 namespace zelt::altium {
 namespace {
 
-std::string hex(const std::string& bytes) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (!out.empty()) out += ' ';
-    out += digits[c >> 4];
-    out += digits[c & 15];
-  }
-  return out;
-}
+using test::hex;
 
 part::Pin pin(std::string number, std::string name, int x, int y, std::optional<int> length, int rotation) {
   return part::Pin{std::move(number), std::move(name), x, y, length, static_cast<std::uint16_t>(rotation)};
@@ -94,7 +86,8 @@ TEST(PinRecord, RefusesWhatTheRecordCannotHold) {
       {pin("1", "A", 327679 - 2559, 0, 2559, 0), ""},
       {pin("1", "A", 0, 327670, 0, 0), ""},
       {pin("7", long_text, 0, 0, 100, 0), "pin 7: its 256-byte name does not fit a pin record (255 at most)"},
-      {pin(long_text, "A", 0, 0, 100, 0), "a pin with a 256-byte number: numbers over 255 bytes do not fit a pin record"},
+      {pin(long_text, "A", 0, 0, 100, 0),
+       "a pin with a 256-byte number: numbers over 255 bytes do not fit a pin record"},
       {pin("2", "A", 0, 0, 2560, 0), "pin 2: length 2560 mils is outside the 0..2559 a pin record holds"},
       {pin("2", "A", 0, 0, -10, 0), "pin 2: length -10 mils is outside the 0..2559 a pin record holds"},
       {pin("3", "A", 327680, 0, 0, 0),

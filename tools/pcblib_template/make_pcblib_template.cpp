@@ -112,7 +112,8 @@ int main(int argc, char** argv) {
   }
 
   const std::string geometry = hex_bytes(source + "/reffp_pad_geometry.hex");
-  if (geometry.size() != 202) die("reffp_pad_geometry.hex holds " + std::to_string(geometry.size()) + " bytes, not 202");
+  if (geometry.size() != 202)
+    die("reffp_pad_geometry.hex holds " + std::to_string(geometry.size()) + " bytes, not 202");
   std::string reference = name_header("REFFP");
   std::string reference_ids;
   for (const auto& [number, x] : {std::pair{"1", -1.0}, std::pair{"2", 1.0}}) {
@@ -167,7 +168,8 @@ int main(int argc, char** argv) {
       {"/REFFP/Parameters", parameters("REFFP")},
       {"/REFFP/WideStrings", frame_text_record("")},
       {"/REFFP/PrimitiveGuids/Header", u32(3)},
-      {"/REFFP/PrimitiveGuids/Data", guid_entry(85, 0, "REFFP") + guid_entry(2, 0, "REFFP") + guid_entry(2, 1, "REFFP")},
+      {"/REFFP/PrimitiveGuids/Data",
+       guid_entry(85, 0, "REFFP") + guid_entry(2, 0, "REFFP") + guid_entry(2, 1, "REFFP")},
       {"/REFFP/UniqueIDPrimitiveInformation/Header", u32(2)},
       {"/REFFP/UniqueIDPrimitiveInformation/Data", reference_ids},
   };
