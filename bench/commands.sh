@@ -53,7 +53,7 @@ kicad_symbol BIG1000 1000 > "$work/big1000.kicad_sym"
 kicad_footprint BIG1000 1000 > "$work/big1000.kicad_mod"
 "$exe" import-kicad --sym "$work/big1000.kicad_sym" --fp "$work/big1000.kicad_mod" --mpn BIG1000 \
   --out "$work/big1000.json" > /dev/null
-mkdir -p "$work/kicad-out"
+mkdir -p "$work/kicad-out" "$work/altium-out"
 
 hyperfine --warmup 20 --shell=none "$@" \
   "$exe health" \
@@ -61,7 +61,8 @@ hyperfine --warmup 20 --shell=none "$@" \
   "$exe import $work/big1000.lbr -o $work/big1000.kicad_sym.out" \
   "$exe lint $work/big1000.lbr" \
   "$exe import-kicad --sym $work/big1000.kicad_sym --fp $work/big1000.kicad_mod --mpn BIG1000 --out $work/big1000-timed.json" \
-  "$exe export-kicad $work/big1000.json --out-dir $work/kicad-out"
+  "$exe export-kicad $work/big1000.json --out-dir $work/kicad-out" \
+  "$exe export-altium $work/big1000.json --out-dir $work/altium-out"
 
 # ---- Large inputs --------------------------------------------------------
 

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <map>
 #include <mutex>
+#include <set>
 #include <utility>
 
 namespace zelt::altium {
@@ -63,6 +64,34 @@ std::string parent_of(std::string_view path) {
 std::string_view leaf_of(std::string_view path) {
   const auto slash = path.rfind('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// A directory entry holds at most 31 UTF-16 units and a terminator. libgsf
+// fills all 32 units of a longer name and drops the terminator, which
+// readers (libgsf's own among them) refuse; so names are cut here, at a
+// character boundary.
+std::string entry_name(std::string_view name) {
+  constexpr std::size_t kMaxUnits = 31;
+  std::size_t units = 0;
+  std::size_t i = 0;
+  while (i < name.size()) {
+    const auto lead = static_cast<unsigned char>(name[i]);
+    const std::size_t bytes = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::size_t width = bytes == 4 ? 2 : 1;  // a surrogate pair
+    if (units + width > kMaxUnits) break;
+    units += width;
+    i = std::min(name.size(), i + bytes);
+  }
+  return std::string(name.substr(0, i));
+}
+
+// Siblings are told apart by upper-cased name: two names that differ only
+// in case (or only past the cut) would be one entry twice.
+std::string sibling_key(std::string_view parent, std::string_view name) {
+  std::string key(parent);
+  key += '/';
+  for (const char c : name) key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return key;
 }
 
 }  // namespace
@@ -184,7 +213,19 @@ struct CompoundWriter::Impl {
   GsfRef<GsfOutfile> root;
   std::map<std::string, GsfRef<GsfOutfile>, std::less<>> storages;  // by path
   std::vector<std::string> storage_order;
+  std::set<std::string, std::less<>> entry_keys;  // sibling_key of every entry made
   bool finished = false;
+
+  // The parent storage of `path` and the name its new entry gets there, or
+  // an error when the parent is missing or already holds that name.
+  Result<std::pair<GsfOutfile*, std::string>> new_entry(std::string_view path) {
+    GsfOutfile* parent = parent_dir(path);
+    if (parent == nullptr) return fail("no parent storage for " + std::string(path));
+    std::string name = entry_name(leaf_of(path));
+    if (!entry_keys.insert(sibling_key(parent_of(path), name)).second)
+      return fail("an entry named " + name + " is already in " + parent_of(path));
+    return std::pair{parent, std::move(name)};
+  }
 
   GsfOutfile* parent_dir(std::string_view path) {
     const std::string parent = parent_of(path);
@@ -221,9 +262,9 @@ bool CompoundWriter::has_storage(std::string_view path) const { return impl_->st
 Result<void> CompoundWriter::create_storage(std::string_view path) {
   if (impl_->finished) return fail("compound file already closed");
   if (has_storage(path)) return fail("storage exists: " + std::string(path));
-  GsfOutfile* parent = impl_->parent_dir(path);
-  if (parent == nullptr) return fail("no parent storage for " + std::string(path));
-  const std::string name(leaf_of(path));
+  auto entry = impl_->new_entry(path);
+  if (!entry) return fail(std::move(entry).error());
+  const auto& [parent, name] = *entry;
   GsfOutput* child = gsf_outfile_new_child(parent, name.c_str(), TRUE);
   if (child == nullptr) return fail("cannot create storage " + std::string(path));
   impl_->storages.emplace(std::string(path), GsfRef<GsfOutfile>(GSF_OUTFILE(child)));
@@ -233,9 +274,9 @@ Result<void> CompoundWriter::create_storage(std::string_view path) {
 
 Result<void> CompoundWriter::write_stream(std::string_view path, std::string_view bytes) {
   if (impl_->finished) return fail("compound file already closed");
-  GsfOutfile* parent = impl_->parent_dir(path);
-  if (parent == nullptr) return fail("no parent storage for " + std::string(path));
-  const std::string name(leaf_of(path));
+  auto entry = impl_->new_entry(path);
+  if (!entry) return fail(std::move(entry).error());
+  const auto& [parent, name] = *entry;
   GsfRef<GsfOutput> stream(gsf_outfile_new_child(parent, name.c_str(), FALSE));
   if (!stream) return fail("cannot create stream " + std::string(path));
   if (!bytes.empty() &&

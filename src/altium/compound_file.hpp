@@ -44,7 +44,10 @@ class CompoundReader {
 };
 
 // A compound file built in memory. Storages must be created before the
-// streams inside them; each stream is written whole in one call.
+// streams inside them; each stream is written whole in one call. Entry names
+// are cut to the format's 31 UTF-16 units, and a name that equals a
+// sibling's (ignoring case, after the cut) is refused: the directory could
+// not tell the two apart.
 class CompoundWriter {
  public:
   // Version 4 with 4096-byte sectors unless told otherwise (512 gives

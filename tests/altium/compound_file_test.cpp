@@ -66,5 +66,26 @@ TEST(CompoundFile, RefusesWhatIsNotACompoundFileAndMisuse) {
   EXPECT_FALSE(writer->finish());
 }
 
+TEST(CompoundFile, LongNamesAreCutAndClashingNamesRefused) {
+  auto writer = CompoundWriter::create();
+  ASSERT_TRUE(writer);
+  const std::string long_name = "/" + std::string(30, 'a') + "\xC2\xB5xyz";  // 34 characters, µ the 31st
+  ASSERT_TRUE(writer->create_storage(long_name));
+  ASSERT_TRUE(writer->write_stream(long_name + "/Data", "d"));
+  ASSERT_TRUE(writer->write_stream("/Head", "h"));
+  for (const char* clash : {"/HEAD", "/" "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\xC2\xB5-other"}) {
+    auto made = writer->create_storage(clash);
+    ASSERT_FALSE(made) << clash;
+    EXPECT_NE(made.error().to_string().find("is already in /"), std::string::npos);
+  }
+  EXPECT_FALSE(writer->write_stream(long_name + "/data", "again"));
+  auto bytes = writer->finish();
+  ASSERT_TRUE(bytes);
+  auto reader = CompoundReader::open(*bytes);
+  ASSERT_TRUE(reader);
+  const std::string cut = "/" + std::string(30, 'a') + "\xC2\xB5";
+  EXPECT_EQ(*reader->read_stream(cut + "/Data"), "d");
+}
+
 }  // namespace
 }  // namespace zelt::altium

@@ -91,25 +91,16 @@ TEST(ExportKicadLoadsInKicad, RichPartKeepsPinsPadsGraphicsAndParameters) {
 }
 
 TEST(ExportKicadLoadsInKicad, ImportedKicadSourcesLoadAgain) {
-  int exported = 0;
-  for (const KicadSource& source : kicad_sources()) {
-    if (source.sym.empty() || source.mod.empty()) continue;
-    SCOPED_TRACE(source.label);
-    TempDir tmp;
-    std::string part = tmp.file("part.zelt-lbr.json");
-    CliRun run =
-        run_cli({"import-kicad", "--sym", source.sym, "--fp", source.mod, "--mpn", source.label, "--out", part});
-    ASSERT_EQ(run.code, 0) << run.out << run.err;
-    run = run_cli({"export-kicad", part, "--out-dir", tmp.path()});
+  const auto check = [](const KicadSource& source, const TempDir& tmp, const std::string& part) {
+    CliRun run = run_cli({"export-kicad", part, "--out-dir", tmp.path()});
     ASSERT_EQ(run.code, 0) << run.out << run.err;
     ExportSeen seen;
     expect_kicad_reads_export(tmp.file(source.label + ".kicad_sym"), tmp.file(source.label + ".kicad_mod"), tmp.path(),
                               source.label, seen);
     EXPECT_FALSE(seen.symbol.pins.empty());
     EXPECT_FALSE(seen.footprint.pads.empty());
-    ++exported;
-  }
-  EXPECT_GT(exported, 0);
+  };
+  EXPECT_GT(for_each_imported_source(check), 0);
 }
 
 // A pin angle outside 0, 90, 180 and 270 made KiCad refuse the whole

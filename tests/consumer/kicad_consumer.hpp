@@ -337,4 +337,26 @@ inline std::vector<KicadSource> kicad_sources() {
   return out;
 }
 
+// Imports each KiCad source that has both a symbol and a footprint with
+// import-kicad into "part.zelt-lbr.json" of a fresh folder, the part number
+// being the source's label, and calls check(source, folder, part file).
+// Returns how many were checked.
+template <class Check>
+int for_each_imported_source(Check check) {
+  int checked = 0;
+  for (const KicadSource& source : kicad_sources()) {
+    if (source.sym.empty() || source.mod.empty()) continue;
+    SCOPED_TRACE(source.label);
+    TempDir tmp;
+    const std::string part = tmp.file("part.zelt-lbr.json");
+    CliRun run =
+        run_cli({"import-kicad", "--sym", source.sym, "--fp", source.mod, "--mpn", source.label, "--out", part});
+    EXPECT_EQ(run.code, 0) << run.out << run.err;
+    if (run.code != 0) continue;
+    check(source, tmp, part);
+    ++checked;
+  }
+  return checked;
+}
+
 }  // namespace zelt::test

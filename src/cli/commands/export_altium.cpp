@@ -1,8 +1,39 @@
+#include "altium/pcblib_writer.hpp"
+#include "altium/schlib_writer.hpp"
+#include "base/file_name.hpp"
+#include "base/fs.hpp"
 #include "cli/handlers.hpp"
-#include "cli/not_built.hpp"
+#include "cli/output_files.hpp"
+#include "cli/part_loader.hpp"
+#include "cli/report.hpp"
+#include "part/default_parameters.hpp"
 
 namespace zelt::cli {
 
-int run_export_altium(const ExportAltiumArgs&) { return report_not_built("export-altium"); }
+int run_export_altium(const ExportAltiumArgs& args) {
+  const part::ZeltLbrPart part = load_part_json(args.part);
+  part::Symbol symbol = part::clone_symbol(part.symbol);
+  part::add_default_parameters(symbol, part);
+
+  // Both libraries are made before either is written.
+  auto schlib = altium::write_schlib({symbol});
+  if (!schlib) {
+    print_error(schlib.error().to_string());
+    return 1;
+  }
+  auto pcblib = altium::write_pcblib(part.footprint);
+  if (!pcblib) {
+    print_error(pcblib.error().to_string());
+    return 1;
+  }
+
+  const std::string stem = safe_file_name(part.mpn);
+  const std::string schlib_path = join_path(args.out_dir, stem + ".SchLib");
+  const std::string pcblib_path = join_path(args.out_dir, stem + ".PcbLib");
+  if (!write_output_files({{schlib_path, *schlib}, {pcblib_path, *pcblib}})) return 1;
+  print_ok("wrote " + schlib_path + " (" + std::to_string(part.symbol.pins.size()) + " pins) + " + pcblib_path + " (" +
+           std::to_string(part.footprint.pads.size()) + " pads)");
+  return 0;
+}
 
 }  // namespace zelt::cli

@@ -1,0 +1,24 @@
+#include "altium/text_record.hpp"
+
+#include "altium/byte_appender.hpp"
+
+namespace zelt::altium {
+
+std::string frame_text_record(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 5);
+  push_u32_le(out, static_cast<std::uint32_t>(text.size() + 1));
+  out += text;
+  out += '\0';
+  return out;
+}
+
+void push_data_text_record(std::string& out, std::string_view text) {
+  if (text.size() > kMaxDataRecordText) text = text.substr(0, kMaxDataRecordText);
+  push_u16_le(out, static_cast<std::uint16_t>(text.size() + 1));
+  push_u16_le(out, 0);
+  out += text;
+  out += '\0';
+}
+
+}  // namespace zelt::altium

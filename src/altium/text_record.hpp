@@ -1,0 +1,21 @@
+#pragma once
+// The "|KEY=value" text records of Altium libraries, framed with their
+// length and a closing NUL.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zelt::altium {
+
+// Stream-level form: u32 (text length + 1), the text, a NUL.
+std::string frame_text_record(std::string_view text);
+
+// The largest text a record inside a schematic Data stream can carry: its
+// length word counts the NUL too.
+inline constexpr std::size_t kMaxDataRecordText = 0xFFFE;
+
+// Form inside a schematic Data stream: u16 (text length + 1), 00 00, the
+// text, a NUL. Text beyond kMaxDataRecordText is cut; callers refuse it first.
+void push_data_text_record(std::string& out, std::string_view text);
+
+}  // namespace zelt::altium
