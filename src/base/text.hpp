@@ -16,6 +16,10 @@ char32_t decode_utf8(std::string_view text, std::size_t& pos);
 
 bool is_valid_utf8(std::string_view text);
 
+// The text with each invalid UTF-8 sequence (a maximal run that could start
+// a scalar but does not complete one, or a stray byte) replaced by U+FFFD.
+std::string utf8_lossy(std::string_view text);
+
 // Removes Unicode white space from both ends.
 std::string_view trim_unicode(std::string_view text);
 

@@ -21,6 +21,19 @@ TEST(Text, Utf8Validation) {
   EXPECT_FALSE(is_valid_utf8("abc\xE2\x82"));     // truncated at the end
 }
 
+TEST(Text, Utf8LossyReplacesEachInvalidSequenceOnce) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"ok \u00e9\U0001F600", "ok \u00e9\U0001F600"},
+      {"a\xFF" "b", "a\uFFFD" "b"},
+      {"a\xE2\x82" "b", "a\uFFFD" "b"},              // a truncated scalar is one sequence
+      {"\xF0\x9F\x98", "\uFFFD"},
+      {"\xC0\xAF", "\uFFFD\uFFFD"},            // overlong: no byte can start a scalar
+      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},  // surrogate
+      {"\xE2\x82\xE2\x82\xAC", "\uFFFD\u20AC"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(utf8_lossy(in), out);
+}
+
 TEST(Text, AsciiFoldingTouchesOnlyAsciiLetters) {
   EXPECT_TRUE(ascii_iequals("VALUE", "value"));
   EXPECT_FALSE(ascii_iequals("Value ", "Value"));
