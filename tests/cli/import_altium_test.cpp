@@ -88,5 +88,18 @@ TEST(ImportAltiumCommand, FailuresNameTheirCause) {
   }
 }
 
+TEST(ImportAltiumCommand, DamagedContainerShowsNoLibraryChatter) {
+  // Every directory entry but the root gets an unknown type byte: the
+  // container library complains through GLib's log, which must stay quiet.
+  std::string damaged = kSchLib;
+  const std::size_t directory = (static_cast<std::size_t>(static_cast<unsigned char>(damaged[0x30])) + 1) * 512;
+  for (std::size_t entry = 1; entry < 4; ++entry) damaged[directory + entry * 128 + 66] = '\xFF';
+  TempDir dir;
+  write_file(dir.file("damaged.SchLib"), damaged);
+  auto run = run_cli({"import-altium", "damaged.SchLib"}, {.cwd = dir.path()});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err, "ERROR: SchLib has no component Data stream\n");
+}
+
 }  // namespace
 }  // namespace zelt::test
