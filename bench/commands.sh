@@ -44,6 +44,8 @@ kicad_footprint BIG1000 1000 > "$work/big1000.kicad_mod"
 "$exe" import-kicad --sym "$work/big1000.kicad_sym" --fp "$work/big1000.kicad_mod" --mpn BIG1000 \
   --out "$work/big1000.json" > /dev/null
 mkdir -p "$work/kicad-out"
+# A 1,000-pin .SchLib and its 1,000-pad .PcbLib from hand-made records.
+"$(dirname "$exe")/bench/altium_inputs" "$work" 1000
 
 hyperfine --warmup 20 --shell=none "$@" \
   "$exe health" \
@@ -51,4 +53,5 @@ hyperfine --warmup 20 --shell=none "$@" \
   "$exe import $work/big1000.lbr -o $work/big1000.kicad_sym.out" \
   "$exe lint $work/big1000.lbr" \
   "$exe import-kicad --sym $work/big1000.kicad_sym --fp $work/big1000.kicad_mod --mpn BIG1000 --out $work/big1000-timed.json" \
-  "$exe export-kicad $work/big1000.json --out-dir $work/kicad-out"
+  "$exe export-kicad $work/big1000.json --out-dir $work/kicad-out" \
+  "$exe import-altium $work/big.SchLib --pcblib $work/big.PcbLib --out $work/big-altium.json"
