@@ -18,27 +18,35 @@ std::string find_parameter(const std::vector<part::Parameter>& parameters, std::
   return {};
 }
 
+namespace {
+
+// Reads the first component of the library in `bytes`, when there is one,
+// into `into`.
+template <class Value>
+Result<void> read_first_component(std::optional<std::string_view> bytes,
+                                  Result<Value> (*read)(const CfbStreams&), Value& into) {
+  if (!bytes) return {};
+  auto streams = read_cfb_streams(*bytes);
+  if (!streams) return fail(std::move(streams).error());
+  auto value = read(*streams);
+  if (!value) return fail(std::move(value).error());
+  into = std::move(*value);
+  return {};
+}
+
+}  // namespace
+
 Result<part::ZeltLbrPart> decode_altium(std::optional<std::string_view> schlib, std::optional<std::string_view> pcblib,
                                         std::string_view mpn) {
   part::ZeltLbrPart out;
-  if (schlib) {
-    auto streams = read_cfb_streams(*schlib);
-    if (!streams) return fail(std::move(streams).error());
-    auto symbol = read_schlib_symbol(*streams);
-    if (!symbol) return fail(std::move(symbol).error());
-    out.symbol = std::move(*symbol);
-  } else {
-    out.symbol.name = std::string(mpn);
-    out.symbol.designator_prefix.emplace("U");
+  out.symbol.name = std::string(mpn);
+  out.symbol.designator_prefix.emplace("U");
+  out.footprint.name = std::string(mpn);
+  if (auto read = read_first_component(schlib, read_schlib_symbol, out.symbol); !read) {
+    return fail(std::move(read).error());
   }
-  if (pcblib) {
-    auto streams = read_cfb_streams(*pcblib);
-    if (!streams) return fail(std::move(streams).error());
-    auto footprint = read_pcblib_footprint(*streams);
-    if (!footprint) return fail(std::move(footprint).error());
-    out.footprint = std::move(*footprint);
-  } else {
-    out.footprint.name = std::string(mpn);
+  if (auto read = read_first_component(pcblib, read_pcblib_footprint, out.footprint); !read) {
+    return fail(std::move(read).error());
   }
 
   if (!out.symbol.footprint && !out.footprint.name.empty()) out.symbol.footprint = out.footprint.name;
