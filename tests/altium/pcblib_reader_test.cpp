@@ -6,7 +6,6 @@
 
 #include "altium/altium_decode.hpp"
 #include "altium/byte_cursor.hpp"
-#include "altium/pcblib_reader.hpp"
 #include "support/altium_records.hpp"
 
 namespace zelt::altium {
@@ -96,17 +95,6 @@ TEST(PcbLibRecords, HeaderNamesAndShortStreams) {
     ASSERT_FALSE(bad);
     EXPECT_EQ(bad.error().to_string(), "PcbLib component Data stream is " + std::to_string(data.size()) +
                                            " bytes, too short for its header length");
-  }
-}
-
-TEST(PcbLibRecords, LayerRoles) {
-  const std::pair<int, part::FpLayer> cases[] = {
-      {1, part::CopperLayer{}},    {32, part::CopperLayer{}},  {33, part::SilkLayer{}},
-      {69, part::FabLayer{}},      {71, part::CourtyardLayer{}}, {34, part::OtherLayer{34}},
-      {74, part::OtherLayer{74}},  {0, part::OtherLayer{0}},
-  };
-  for (const auto& [layer, role] : cases) {
-    EXPECT_EQ(altium_layer_to_fp_layer(static_cast<std::uint8_t>(layer)), role) << layer;
   }
 }
 
