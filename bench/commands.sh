@@ -54,6 +54,8 @@ kicad_footprint BIG1000 1000 > "$work/big1000.kicad_mod"
 "$exe" import-kicad --sym "$work/big1000.kicad_sym" --fp "$work/big1000.kicad_mod" --mpn BIG1000 \
   --out "$work/big1000.json" > /dev/null
 mkdir -p "$work/kicad-out" "$work/altium-out"
+# A 1,000-pin .SchLib and its 1,000-pad .PcbLib from hand-made records.
+"$(dirname "$exe")/bench/altium_inputs" "$work" 1000
 
 hyperfine --warmup 20 --shell=none "$@" \
   "$exe health" \
@@ -62,7 +64,8 @@ hyperfine --warmup 20 --shell=none "$@" \
   "$exe lint $work/big1000.lbr" \
   "$exe import-kicad --sym $work/big1000.kicad_sym --fp $work/big1000.kicad_mod --mpn BIG1000 --out $work/big1000-timed.json" \
   "$exe export-kicad $work/big1000.json --out-dir $work/kicad-out" \
-  "$exe export-altium $work/big1000.json --out-dir $work/altium-out"
+  "$exe export-altium $work/big1000.json --out-dir $work/altium-out" \
+  "$exe import-altium $work/big.SchLib --pcblib $work/big.PcbLib --out $work/big-altium.json"
 
 # ---- Large inputs --------------------------------------------------------
 

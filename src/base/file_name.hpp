@@ -1,5 +1,6 @@
 #pragma once
 // File names derived from data and from other paths.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,9 @@ std::string safe_file_name(std::string_view name);
 // (".lbr" has none); "", "." and ".." have no file name and are returned as
 // they are.
 std::string with_extension(std::string_view path, std::string_view extension);
+
+// The text after the last "." of the path's last component, by the same
+// rules; nothing when the component has no extension.
+std::optional<std::string_view> path_extension(std::string_view path);
 
 }  // namespace zelt

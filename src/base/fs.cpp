@@ -142,6 +142,11 @@ bool create_directories(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool path_exists(const std::string& path) {
+  struct stat st{};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
 std::string join_path(std::string_view dir, std::string_view name) {
   if (dir.empty() || (!name.empty() && name.front() == '/')) return std::string(name);
   std::string out(dir);

@@ -26,6 +26,9 @@ std::optional<std::string> read_first_existing(const std::string& dir, const std
 // file behind. Special files (devices, pipes) are written in place.
 Result<void> write_file(const std::string& path, std::string_view data);
 
+// True when something exists at `path` (symbolic links followed).
+bool path_exists(const std::string& path);
+
 // Creates a directory and its missing parents; true when it exists afterwards.
 bool create_directories(const std::string& path);
 

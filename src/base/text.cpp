@@ -99,12 +99,47 @@ void append_utf8(std::string& out, char32_t c) {
   }
 }
 
-std::string utf8_lossy(std::string_view bytes) {
-  if (is_valid_utf8(bytes)) return std::string(bytes);
+std::string utf8_lossy(std::string_view text) {
+  if (is_valid_utf8(text)) return std::string(text);
   std::string out;
-  out.reserve(bytes.size() + 8);
+  out.reserve(text.size() + 8);
   std::size_t pos = 0;
-  while (pos < bytes.size()) append_utf8(out, decode_utf8(bytes, pos));
+  while (pos < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80) {
+      out.push_back(static_cast<char>(lead));
+      ++pos;
+      continue;
+    }
+    // Length and the range of the second byte that keeps the scalar valid
+    // (no overlong forms, no surrogates, nothing above U+10FFFF).
+    std::size_t len = 0;
+    unsigned char lo = 0x80;
+    unsigned char hi = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      len = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      len = 3;
+      if (lead == 0xE0) lo = 0xA0;
+      if (lead == 0xED) hi = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      len = 4;
+      if (lead == 0xF0) lo = 0x90;
+      if (lead == 0xF4) hi = 0x8F;
+    }
+    std::size_t good = 1;
+    while (len != 0 && good < len && pos + good < text.size()) {
+      const auto b = static_cast<unsigned char>(text[pos + good]);
+      if (good == 1 ? (b < lo || b > hi) : (b & 0xC0) != 0x80) break;
+      ++good;
+    }
+    if (len != 0 && good == len) {
+      out.append(text, pos, len);
+    } else {
+      out.append("\xEF\xBF\xBD");
+    }
+    pos += good;
+  }
   return out;
 }
 

@@ -19,8 +19,9 @@ bool is_valid_utf8(std::string_view text);
 // Appends the UTF-8 form of one scalar value.
 void append_utf8(std::string& out, char32_t c);
 
-// The bytes as UTF-8 text, each invalid byte replaced by U+FFFD.
-std::string utf8_lossy(std::string_view bytes);
+// The text with each invalid UTF-8 sequence (a maximal run that could start
+// a scalar but does not complete one, or a stray byte) replaced by U+FFFD.
+std::string utf8_lossy(std::string_view text);
 
 // Removes Unicode white space from both ends.
 std::string_view trim_unicode(std::string_view text);

@@ -22,6 +22,14 @@ TEST(WithExtension, ReplacesOrAppends) {
   for (auto [path, expected] : cases) EXPECT_EQ(with_extension(path, "kicad_sym"), expected) << path;
 }
 
+TEST(PathExtension, TextAfterTheLastDotOfTheName) {
+  const std::pair<const char*, std::optional<std::string_view>> cases[] = {
+      {"X.PCBLIB", "PCBLIB"}, {"dir.v2/a.b.IntLib", "IntLib"}, {"lib.", ""}, {"dir.v2/lib", std::nullopt},
+      {".SchLib", std::nullopt}, {"..", std::nullopt}, {"x.SchLib/", "SchLib"}, {"", std::nullopt},
+  };
+  for (const auto& [path, expected] : cases) EXPECT_EQ(path_extension(path), expected) << path;
+}
+
 TEST(SafeFileName, SeparatorsBecomeUnderscores) {
   EXPECT_EQ(safe_file_name("../../etc/passwd"), ".._.._etc_passwd");
   EXPECT_EQ(safe_file_name(std::string("a\0b", 3)), "a_b");

@@ -23,9 +23,7 @@ TEST(Text, Utf8Validation) {
   EXPECT_FALSE(is_valid_utf8("abc\xE2\x82"));     // truncated at the end
 }
 
-TEST(Text, LossyDecodingAndFullCaseMappings) {
-  EXPECT_EQ(utf8_lossy("a\xFF\xE2\x82"), "a\uFFFD\uFFFD\uFFFD");
-  EXPECT_EQ(utf8_lossy("\u00e9\U0001F600"), "\u00e9\U0001F600");
+TEST(Text, FullCaseMappings) {
   const struct {
     const char* text;
     const char* lower;
@@ -41,6 +39,19 @@ TEST(Text, LossyDecodingAndFullCaseMappings) {
     EXPECT_EQ(unicode_lowercase(c.text), c.lower) << c.text;
     EXPECT_EQ(unicode_uppercase(c.text), c.upper) << c.text;
   }
+}
+
+TEST(Text, Utf8LossyReplacesEachInvalidSequenceOnce) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"ok \u00e9\U0001F600", "ok \u00e9\U0001F600"},
+      {"a\xFF" "b", "a\uFFFD" "b"},
+      {"a\xE2\x82" "b", "a\uFFFD" "b"},              // a truncated scalar is one sequence
+      {"\xF0\x9F\x98", "\uFFFD"},
+      {"\xC0\xAF", "\uFFFD\uFFFD"},            // overlong: no byte can start a scalar
+      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},  // surrogate
+      {"\xE2\x82\xE2\x82\xAC", "\uFFFD\u20AC"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(utf8_lossy(in), out);
 }
 
 TEST(Text, AsciiFoldingTouchesOnlyAsciiLetters) {

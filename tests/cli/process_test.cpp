@@ -23,10 +23,10 @@ TEST(Process, StackOverflowIsReported) {
 }
 
 TEST(Process, CommandsNotBuiltYetSayItHonestly) {
-  CliRun run = run_cli({"import-altium", "x.IntLib"});
+  CliRun run = run_cli({"export-intlib", "x.zelt-lbr.json"});
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "ERROR: `zelt-lbr import-altium` is not available in this build yet\n");
+  EXPECT_EQ(run.err, "ERROR: `zelt-lbr export-intlib` is not available in this build yet\n");
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+#include "altium/intlib_stream.hpp"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace zelt::altium {
+
+namespace {
+
+// Inflated output is refused beyond this: zlib expands up to about a
+// thousandfold, so a small hostile file could otherwise ask for any amount
+// of memory. Real libraries, 3D models included, stay far below it.
+constexpr std::size_t kMaxInflated = std::size_t{1} << 30;
+
+std::string zlib_message(const z_stream& stream, int code) {
+  if (stream.msg != nullptr) return stream.msg;
+  const char* text = zError(code);
+  return text != nullptr ? text : "zlib error";
+}
+
+Result<std::string> inflate_all(std::string_view input, std::string_view path) {
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return fail("zlib: cannot start inflating");
+  std::string out;
+  std::size_t fed = 0;
+  int code = Z_OK;
+  while (code != Z_STREAM_END) {
+    if (stream.avail_in == 0 && fed < input.size()) {
+      const std::size_t chunk = std::min<std::size_t>(input.size() - fed, 1u << 30);
+      stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data() + fed));
+      stream.avail_in = static_cast<uInt>(chunk);
+      fed += chunk;
+    }
+    if (out.size() >= kMaxInflated) {
+      inflateEnd(&stream);
+      return fail(Error("inflates to more than 1 GiB").context(std::string(path)));
+    }
+    const std::size_t before = out.size();
+    const std::size_t room = std::min<std::size_t>(std::max<std::size_t>(before, 1u << 16), kMaxInflated - before);
+    out.resize(before + room);
+    stream.next_out = reinterpret_cast<Bytef*>(out.data() + before);
+    stream.avail_out = static_cast<uInt>(room);
+    code = inflate(&stream, Z_NO_FLUSH);
+    out.resize(before + room - stream.avail_out);
+    if (code == Z_BUF_ERROR && stream.avail_in == 0 && fed == input.size()) {
+      inflateEnd(&stream);
+      return fail(Error("zlib stream ends early").context(std::string(path)));
+    }
+    if (code != Z_OK && code != Z_STREAM_END && code != Z_BUF_ERROR) {
+      std::string message = zlib_message(stream, code);
+      inflateEnd(&stream);
+      return fail(Error(std::move(message)).context(std::string(path)));
+    }
+  }
+  inflateEnd(&stream);
+  return out;
+}
+
+}  // namespace
+
+Result<std::string> read_intlib_stream(const CompoundReader& file, std::string_view path) {
+  auto bytes = file.read_stream(path);
+  if (!bytes) return fail(std::move(bytes).error());
+  if (bytes->empty()) return fail("IntLib stream " + std::string(path) + " is empty");
+  return inflate_all(std::string_view(*bytes).substr(1), path);
+}
+
+Result<std::string> zlib_compress(std::string_view bytes) {
+  uLongf size = compressBound(static_cast<uLong>(bytes.size()));
+  std::string out(1 + size, '\0');
+  out[0] = '\x02';
+  const int code = compress2(reinterpret_cast<Bytef*>(out.data() + 1), &size,
+                             reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uLong>(bytes.size()), 6);
+  if (code != Z_OK) return fail(std::string("zlib: ") + zError(code));
+  out.resize(1 + size);
+  return out;
+}
+
+Result<IntlibLibraries> read_intlib_libraries(std::string_view bytes) {
+  auto file = CompoundReader::open(bytes);
+  if (!file) return fail(std::move(file).error().context("open IntLib"));
+  auto schlib = read_intlib_stream(*file, "/SchLib/0.schlib");
+  if (!schlib) return fail(std::move(schlib).error());
+  auto pcblib = read_intlib_stream(*file, "/PCBLib/0.pcblib");
+  if (!pcblib) return fail(std::move(pcblib).error());
+  return IntlibLibraries{std::move(*schlib), std::move(*pcblib)};
+}
+
+}  // namespace zelt::altium
