@@ -11,6 +11,7 @@
 #include "base/file_name.hpp"
 #include "base/fs.hpp"
 #include "base/text.hpp"
+#include "base/wiki_address.hpp"
 #include "deliver/desktop_cli.hpp"
 #include "eagle/kicad_sym_writer.hpp"
 #include "eagle/lbr_reader.hpp"
@@ -106,7 +107,7 @@ json deliver_to_fusion(const std::string& path) {
 
 json needs_bridge(std::string_view label, const std::string& path) {
   const std::string name(label);
-  return {{"contribute", std::string(kWikiBaseUrl) + "/zelt/zelt-desktop"},
+  return {{"contribute", std::string(kWikiBase) + "/zelt/zelt-desktop"},
           {"file", path},
           {"message", "Your EAGLE .lbr for " + name + " is built and saved \u2014 but the " + name +
                           " \u2194 Zelt Desktop bridge isn't built yet. Want " + name +

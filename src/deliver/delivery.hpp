@@ -13,9 +13,6 @@
 
 namespace zelt::deliver {
 
-// Where the contribute link of a target without a bridge points.
-inline constexpr std::string_view kWikiBaseUrl = "https://wiki.zelt-lbr.invalid";
-
 // The file stem for a library name: "/", blanks and control characters
 // become "_", and so does a leading "-" or "." (no option-like or hidden
 // names, no ".."); an empty name gives "library".

@@ -10,12 +10,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/wiki_address.hpp"
+
 namespace zelt::manage {
 
-// The wiki service's origin. Its host lies under the reserved top-level
-// domain ".invalid", which never resolves, so no run of `manage` (by a user
-// or a test) can reach a host off this machine through it.
-inline constexpr std::string_view kWikiBase = "https://wiki.zelt-lbr.invalid";
+using zelt::kWikiBase;
 
 struct WhoAmI {
   std::string display_name;        // empty when unknown
