@@ -5,10 +5,12 @@ set(ZELT_PCBLIB_TEMPLATE_SOURCES ${CMAKE_SOURCE_DIR}/tools/pcblib_template)
 add_executable(make_pcblib_template
   ${ZELT_PCBLIB_TEMPLATE_SOURCES}/make_pcblib_template.cpp
   ${CMAKE_SOURCE_DIR}/src/altium/compound_file.cpp
+  ${CMAKE_SOURCE_DIR}/src/altium/gsf_library.cpp
   ${CMAKE_SOURCE_DIR}/src/altium/pcb_records.cpp
   ${CMAKE_SOURCE_DIR}/src/altium/text_record.cpp)
 target_include_directories(make_pcblib_template PRIVATE ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(make_pcblib_template PRIVATE PkgConfig::GSF)
+target_include_directories(make_pcblib_template PRIVATE ${GSF_INCLUDE_DIRS})
+target_link_libraries(make_pcblib_template PRIVATE ${CMAKE_DL_LIBS})
 
 set(ZELT_PCBLIB_TEMPLATE ${CMAKE_BINARY_DIR}/generated/pcblib_template.PcbLib)
 add_custom_command(

@@ -1,12 +1,7 @@
 #include "altium/compound_file.hpp"
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-outfile-msole.h>
-#include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-memory.h>
-#include <gsf/gsf-utils.h>
+#include "altium/gsf_library.hpp"
+
 
 #include <algorithm>
 #include <cctype>
@@ -18,24 +13,24 @@
 namespace zelt::altium {
 namespace {
 
-// libgsf reports a damaged file through GLib's log as well as through the
-// error it returns. The returned error is what the commands show; a stray
-// "libgsf:msole-WARNING" on standard error would break their exact output.
-void drop_log_message(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+// Set by the entry points (open, create) before anything else runs here.
+const GsfLibrary* gsf = nullptr;
 
-void init_gsf() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    gsf_init();
-    // Some of its messages carry no log domain and GObject's own checks
-    // report under theirs; nothing else in the program logs through GLib.
-    g_log_set_default_handler(drop_log_message, nullptr);
-  });
+Result<void> load_gsf() {
+  auto library = gsf_library();
+  if (!library) return fail(library.error());
+  gsf = *library;
+  return {};
+}
+
+bool is_infile(GsfInput* input) {
+  return input != nullptr &&
+         gsf->g_type_check_instance_is_a(reinterpret_cast<GTypeInstance*>(input), gsf->gsf_infile_get_type());
 }
 
 struct ObjectUnref {
   void operator()(void* object) const {
-    if (object != nullptr) g_object_unref(object);
+    if (object != nullptr) gsf->g_object_unref(object);
   }
 };
 template <class T>
@@ -43,12 +38,12 @@ using GsfRef = std::unique_ptr<T, ObjectUnref>;
 
 std::string take_error(GError* error, std::string_view fallback) {
   std::string text = error != nullptr && error->message != nullptr ? error->message : std::string(fallback);
-  if (error != nullptr) g_error_free(error);
+  if (error != nullptr) gsf->g_error_free(error);
   return text;
 }
 
 std::string output_error(GsfOutput* output, std::string_view fallback) {
-  const GError* error = gsf_output_error(output);
+  const GError* error = gsf->gsf_output_error(output);
   return error != nullptr && error->message != nullptr ? error->message : std::string(fallback);
 }
 
@@ -119,10 +114,10 @@ struct CompoundReader::Impl {
     GsfInfile* dir = root.get();
     GsfRef<GsfInput> held;
     for (const int index : node.indices) {
-      GsfRef<GsfInput> child(gsf_infile_child_by_index(dir, index));
+      GsfRef<GsfInput> child(gsf->gsf_infile_child_by_index(dir, index));
       if (!child) return nullptr;
       held = std::move(child);
-      dir = GSF_IS_INFILE(held.get()) ? GSF_INFILE(held.get()) : nullptr;
+      dir = is_infile(held.get()) ? reinterpret_cast<GsfInfile*>(held.get()) : nullptr;
       if (dir == nullptr && &index != &node.indices.back()) return nullptr;
     }
     return held;
@@ -135,14 +130,14 @@ CompoundReader& CompoundReader::operator=(CompoundReader&&) noexcept = default;
 CompoundReader::~CompoundReader() = default;
 
 Result<CompoundReader> CompoundReader::open(std::string_view bytes) {
-  init_gsf();
+  if (auto loaded = load_gsf(); !loaded) return fail(std::move(loaded).error());
   GsfRef<GsfInput> input(
-      gsf_input_memory_new_clone(reinterpret_cast<const guint8*>(bytes.data()), static_cast<gsf_off_t>(bytes.size())));
+      gsf->gsf_input_memory_new_clone(reinterpret_cast<const guint8*>(bytes.data()), static_cast<gsf_off_t>(bytes.size())));
   if (!input) return fail("cannot hold the file in memory");
   GError* error = nullptr;
-  GsfRef<GsfInfile> root(gsf_infile_msole_new(input.get(), &error));
+  GsfRef<GsfInfile> root(gsf->gsf_infile_msole_new(input.get(), &error));
   if (!root) return fail(take_error(error, "not a compound file"));
-  if (error != nullptr) g_error_free(error);
+  if (error != nullptr) gsf->g_error_free(error);
 
   auto impl = std::make_unique<Impl>();
   impl->root = std::move(root);
@@ -158,16 +153,16 @@ Result<CompoundReader> CompoundReader::open(std::string_view bytes) {
   };
   std::vector<Pending> stack;
   const auto push_children = [&stack](GsfInfile* dir, const std::string& path, const std::vector<int>& indices) {
-    const int count = gsf_infile_num_children(dir);
+    const int count = gsf->gsf_infile_num_children(dir);
     std::vector<std::pair<std::string, int>> children;
     for (int i = 0; i < count; ++i) {
-      const char* name = gsf_infile_name_by_index(dir, i);
+      const char* name = gsf->gsf_infile_name_by_index(dir, i);
       children.emplace_back(name != nullptr ? name : "", i);
     }
     std::stable_sort(children.begin(), children.end(),
                      [](const auto& a, const auto& b) { return directory_order(a.first, b.first); });
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
-      GsfRef<GsfInput> child(gsf_infile_child_by_index(dir, it->second));
+      GsfRef<GsfInput> child(gsf->gsf_infile_child_by_index(dir, it->second));
       if (!child) continue;
       std::vector<int> chain = indices;
       chain.push_back(it->second);
@@ -179,8 +174,8 @@ Result<CompoundReader> CompoundReader::open(std::string_view bytes) {
     Pending item = std::move(stack.back());
     stack.pop_back();
     // libgsf answers -1 children for a stream and >= 0 for a storage.
-    GsfInfile* dir = GSF_IS_INFILE(item.input.get()) ? GSF_INFILE(item.input.get()) : nullptr;
-    const bool is_storage = dir != nullptr && gsf_infile_num_children(dir) >= 0;
+    GsfInfile* dir = is_infile(item.input.get()) ? reinterpret_cast<GsfInfile*>(item.input.get()) : nullptr;
+    const bool is_storage = dir != nullptr && gsf->gsf_infile_num_children(dir) >= 0;
     impl->nodes.push_back(Impl::Node{CompoundEntry{item.path, is_storage}, item.indices});
     if (is_storage && item.indices.size() < kMaxDepth) push_children(dir, item.path, item.indices);
   }
@@ -201,7 +196,7 @@ Result<std::string> CompoundReader::read_stream(std::string_view path) const {
   if (it->entry.is_storage) return fail("not a stream: " + std::string(path));
   GsfRef<GsfInput> input = impl_->open_node(*it);
   if (!input) return fail("cannot open stream " + std::string(path));
-  const gsf_off_t size = gsf_input_size(input.get());
+  const gsf_off_t size = gsf->gsf_input_size(input.get());
   // A stream holds no more than its file: a larger size is a hostile header.
   if (size < 0 || static_cast<std::uint64_t>(size) > impl_->file_size)
     return fail("stream " + std::string(path) + " claims more bytes than the file holds");
@@ -210,7 +205,7 @@ Result<std::string> CompoundReader::read_stream(std::string_view path) const {
   gsf_off_t left = size;
   while (left > 0) {
     const std::size_t chunk = static_cast<std::size_t>(std::min<gsf_off_t>(left, 65536));
-    const guint8* data = gsf_input_read(input.get(), chunk, nullptr);
+    const guint8* data = gsf->gsf_input_read(input.get(), chunk, nullptr);
     if (data == nullptr) return fail("cannot read stream " + std::string(path));
     out.append(reinterpret_cast<const char*>(data), chunk);
     left -= static_cast<gsf_off_t>(chunk);
@@ -252,17 +247,17 @@ CompoundWriter::~CompoundWriter() {
   if (impl_ && !impl_->finished && impl_->root) {
     // Closing is what releases libgsf's hold on the children.
     for (auto it = impl_->storage_order.rbegin(); it != impl_->storage_order.rend(); ++it)
-      gsf_output_close(GSF_OUTPUT(impl_->storages[*it].get()));
-    gsf_output_close(GSF_OUTPUT(impl_->root.get()));
+      gsf->gsf_output_close(reinterpret_cast<GsfOutput*>(impl_->storages[*it].get()));
+    gsf->gsf_output_close(reinterpret_cast<GsfOutput*>(impl_->root.get()));
   }
 }
 
 Result<CompoundWriter> CompoundWriter::create(unsigned sector_size) {
-  init_gsf();
+  if (auto loaded = load_gsf(); !loaded) return fail(std::move(loaded).error());
   auto impl = std::make_unique<Impl>();
-  impl->sink.reset(gsf_output_memory_new());
+  impl->sink.reset(gsf->gsf_output_memory_new());
   if (!impl->sink) return fail("cannot create an in-memory file");
-  impl->root.reset(gsf_outfile_msole_new_full(impl->sink.get(), sector_size, 64));
+  impl->root.reset(gsf->gsf_outfile_msole_new_full(impl->sink.get(), sector_size, 64));
   if (!impl->root) return fail("cannot create a compound file with " + std::to_string(sector_size) + "-byte sectors");
   return CompoundWriter(std::move(impl));
 }
@@ -275,9 +270,9 @@ Result<void> CompoundWriter::create_storage(std::string_view path) {
   auto entry = impl_->new_entry(path);
   if (!entry) return fail(std::move(entry).error());
   const auto& [parent, name] = *entry;
-  GsfOutput* child = gsf_outfile_new_child(parent, name.c_str(), TRUE);
+  GsfOutput* child = gsf->gsf_outfile_new_child(parent, name.c_str(), TRUE);
   if (child == nullptr) return fail("cannot create storage " + std::string(path));
-  impl_->storages.emplace(std::string(path), GsfRef<GsfOutfile>(GSF_OUTFILE(child)));
+  impl_->storages.emplace(std::string(path), GsfRef<GsfOutfile>(reinterpret_cast<GsfOutfile*>(child)));
   impl_->storage_order.emplace_back(path);
   return {};
 }
@@ -287,12 +282,12 @@ Result<void> CompoundWriter::write_stream(std::string_view path, std::string_vie
   auto entry = impl_->new_entry(path);
   if (!entry) return fail(std::move(entry).error());
   const auto& [parent, name] = *entry;
-  GsfRef<GsfOutput> stream(gsf_outfile_new_child(parent, name.c_str(), FALSE));
+  GsfRef<GsfOutput> stream(gsf->gsf_outfile_new_child(parent, name.c_str(), FALSE));
   if (!stream) return fail("cannot create stream " + std::string(path));
   if (!bytes.empty() &&
-      !gsf_output_write(stream.get(), bytes.size(), reinterpret_cast<const guint8*>(bytes.data())))
+      !gsf->gsf_output_write(stream.get(), bytes.size(), reinterpret_cast<const guint8*>(bytes.data())))
     return fail(output_error(stream.get(), "write failed"));
-  if (!gsf_output_close(stream.get())) return fail(output_error(stream.get(), "flush failed"));
+  if (!gsf->gsf_output_close(stream.get())) return fail(output_error(stream.get(), "flush failed"));
   return {};
 }
 
@@ -300,15 +295,15 @@ Result<std::string> CompoundWriter::finish() {
   if (impl_->finished) return fail("compound file already closed");
   impl_->finished = true;
   for (auto it = impl_->storage_order.rbegin(); it != impl_->storage_order.rend(); ++it) {
-    GsfOutput* dir = GSF_OUTPUT(impl_->storages[*it].get());
-    if (!gsf_output_close(dir)) return fail(output_error(dir, "cannot close storage " + *it));
+    GsfOutput* dir = reinterpret_cast<GsfOutput*>(impl_->storages[*it].get());
+    if (!gsf->gsf_output_close(dir)) return fail(output_error(dir, "cannot close storage " + *it));
   }
-  GsfOutput* root = GSF_OUTPUT(impl_->root.get());
-  if (!gsf_output_close(root)) return fail(output_error(root, "cannot close the compound file"));
+  GsfOutput* root = reinterpret_cast<GsfOutput*>(impl_->root.get());
+  if (!gsf->gsf_output_close(root)) return fail(output_error(root, "cannot close the compound file"));
   GsfOutput* sink = impl_->sink.get();
-  if (!gsf_output_is_closed(sink)) gsf_output_close(sink);
-  const guint8* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink));
-  const gsf_off_t size = gsf_output_size(sink);
+  if (!gsf->gsf_output_is_closed(sink)) gsf->gsf_output_close(sink);
+  const guint8* data = gsf->gsf_output_memory_get_bytes(reinterpret_cast<GsfOutputMemory*>(sink));
+  const gsf_off_t size = gsf->gsf_output_size(sink);
   if (size > 0 && data == nullptr) return fail("no bytes written");
   return std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(std::max<gsf_off_t>(size, 0)));
 }
