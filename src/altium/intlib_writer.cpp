@@ -43,8 +43,8 @@ Result<void> check_items_fit(std::string_view symbol, std::string_view descripti
   };
   for (const auto& [what, size, most] : texts)
     if (size > most)
-      return fail(std::string(what) + " of " + std::to_string(size) + " bytes does not fit an .IntLib cross-reference (" +
-                  std::to_string(most) + " at most)");
+      return fail(std::string(what) + " of " + std::to_string(size) +
+                  " bytes does not fit an .IntLib cross-reference (" + std::to_string(most) + " at most)");
   return {};
 }
 

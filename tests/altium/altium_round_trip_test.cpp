@@ -67,7 +67,8 @@ std::vector<Item> footprint_items(const std::vector<part::FpGraphic>& graphics, 
             items.push_back({"line", role(g.layer), {g.x1, g.y1, g.x2, g.y2, g.width}});
           } else if constexpr (std::is_same_v<T, part::FpRect>) {
             const double x[] = {g.x1, g.x2, g.x2, g.x1, g.x1}, y[] = {g.y1, g.y1, g.y2, g.y2, g.y1};
-            for (int i = 0; i < 4; ++i) items.push_back({"line", role(g.layer), {x[i], y[i], x[i + 1], y[i + 1], g.width}});
+            for (int i = 0; i < 4; ++i)
+              items.push_back({"line", role(g.layer), {x[i], y[i], x[i + 1], y[i + 1], g.width}});
           } else if constexpr (std::is_same_v<T, part::FpCircle>) {
             items.push_back({"circle", role(g.layer), {g.cx, g.cy, g.r, g.width}});
           } else {

@@ -70,9 +70,9 @@ void expect_kicad_reads_altium(const std::string& part_path, const std::string& 
   for (const auto& pad : part->footprint.pads) pads.push_back({pad.number, pad.drill_mm > 0 ? "thru_hole" : "smd", ""});
   EXPECT_EQ(numbers_and_types(footprints[0].pads), numbers_and_types(pads));
 
-  std::cout << "KiCad 9 read the " << (packaging == Packaging::IntLib ? ".IntLib" : "Altium") << " export of " << label << ": symbol " << symbols[0].name << " with "
-            << symbols[0].pins.size() << " pins and " << total(symbols[0].graphics) << " graphics; footprint "
-            << footprints[0].name << " with " << footprints[0].pads.size() << " pads and "
+  std::cout << "KiCad 9 read the " << (packaging == Packaging::IntLib ? ".IntLib" : "Altium") << " export of "
+            << label << ": symbol " << symbols[0].name << " with " << symbols[0].pins.size() << " pins and "
+            << total(symbols[0].graphics) << " graphics; footprint " << footprints[0].name << " with " << footprints[0].pads.size() << " pads and "
             << total(footprints[0].graphics) << " graphics\n";
   export_svgs(work + "/readback.kicad_sym", work + "/readback.pretty",
               (packaging == Packaging::IntLib ? "export-intlib/" : "export-altium/") + label);
@@ -134,15 +134,18 @@ TEST(AddToSchlibLoadsInKicad, MergedLibraryHoldsEverySymbol) {
     std::string out;
     for (int i = 1; i <= count; ++i)
       out += std::string(i > 1 ? ", " : "") + R"({"number": ")" + std::to_string(i) + R"(", "name": "P)" +
-             std::to_string(i) + R"(", "x": 0, "y": )" + std::to_string(-100 * i) + R"(, "length": 100, "rotation": 180})";
+             std::to_string(i) + R"(", "x": 0, "y": )" + std::to_string(-100 * i) +
+             R"(, "length": 100, "rotation": 180})";
     return "[" + out + "]";
   };
   write_file(tmp.file("new.json"), R"([{"name": "RICH-42", "pins": []}, {"name": "A B", "pins": )" + pins(2) +
                                        R"(}, {"name": "A/B", "pins": )" + pins(3) + R"(}, {"name": "QFN", "pins": )" +
                                        pins(4) + "}]");
-  run = run_cli({"add-to-schlib", tmp.file("RICH-42.SchLib"), tmp.file("new.json"), "--out", tmp.file("merged.SchLib")});
+  run = run_cli(
+      {"add-to-schlib", tmp.file("RICH-42.SchLib"), tmp.file("new.json"), "--out", tmp.file("merged.SchLib")});
   ASSERT_EQ(run.code, 0) << run.err;
-  EXPECT_EQ(run.out, "OK: wrote " + tmp.file("merged.SchLib") + " \xE2\x80\x94 added 3 symbol(s) into the library\n");
+  EXPECT_EQ(run.out,
+            "OK: wrote " + tmp.file("merged.SchLib") + " \xE2\x80\x94 added 3 symbol(s) into the library\n");
   EXPECT_EQ(run.err, "WARN: storage A_B is taken; symbol \"A/B\" is stored as A_B_2\n");
 
   std::vector<SymbolSeen> symbols;
