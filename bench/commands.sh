@@ -65,6 +65,7 @@ hyperfine --warmup 20 --shell=none "$@" \
   "$exe import-kicad --sym $work/big1000.kicad_sym --fp $work/big1000.kicad_mod --mpn BIG1000 --out $work/big1000-timed.json" \
   "$exe export-kicad $work/big1000.json --out-dir $work/kicad-out" \
   "$exe export-altium $work/big1000.json --out-dir $work/altium-out" \
+  "$exe export-intlib $work/big1000.json --out $work/altium-out/big1000.IntLib" \
   "$exe import-altium $work/big.SchLib --pcblib $work/big.PcbLib --out $work/big-altium.json"
 
 # ---- Large inputs --------------------------------------------------------

@@ -1,24 +1,30 @@
 #include "altium/cfb_streams.hpp"
 
 #include <array>
+#include <iterator>
 #include <span>
 #include <utility>
 
-#include "altium/compound_file.hpp"
 
 namespace zelt::altium {
+
+Result<StreamList> read_stream_list(const CompoundReader& file) {
+  StreamList streams;
+  for (const auto& entry : file.walk()) {
+    if (entry.is_storage) continue;
+    auto data = file.read_stream(entry.path);
+    if (!data) return fail(std::move(data).error());
+    streams.emplace_back(entry.path, std::move(*data));
+  }
+  return streams;
+}
 
 Result<CfbStreams> read_cfb_streams(std::string_view bytes) {
   auto file = CompoundReader::open(bytes);
   if (!file) return fail(std::move(file).error().context("open CFBF"));
-  CfbStreams streams;
-  for (const auto& entry : file->walk()) {
-    if (entry.is_storage) continue;
-    auto data = file->read_stream(entry.path);
-    if (!data) return fail(std::move(data).error());
-    streams.emplace(entry.path, std::move(*data));
-  }
-  return streams;
+  auto list = read_stream_list(*file);
+  if (!list) return fail(std::move(list).error());
+  return CfbStreams(std::make_move_iterator(list->begin()), std::make_move_iterator(list->end()));
 }
 
 namespace {

@@ -5,7 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "altium/compound_file.hpp"
 #include "base/error.hpp"
 
 namespace zelt::altium {
@@ -13,6 +16,11 @@ namespace zelt::altium {
 // Full stream path ("/Component_0/Data") to its bytes, paths in plain byte
 // order.
 using CfbStreams = std::map<std::string, std::string>;
+
+// Every stream of an opened compound file as (path, bytes), in the order of
+// its directory walk. A stream that cannot be read fails the whole call.
+using StreamList = std::vector<std::pair<std::string, std::string>>;
+Result<StreamList> read_stream_list(const CompoundReader& file);
 
 // Every stream of the compound file in `bytes`, read whole. A file that does
 // not open fails with the context "open CFBF"; a stream that cannot be read

@@ -264,6 +264,10 @@ Result<CompoundWriter> CompoundWriter::create(unsigned sector_size) {
 
 bool CompoundWriter::has_storage(std::string_view path) const { return impl_->storages.contains(path); }
 
+bool CompoundWriter::has_entry(std::string_view path) const {
+  return impl_->entry_keys.contains(sibling_key(parent_of(path), entry_name(leaf_of(path))));
+}
+
 Result<void> CompoundWriter::create_storage(std::string_view path) {
   if (impl_->finished) return fail("compound file already closed");
   if (has_storage(path)) return fail("storage exists: " + std::string(path));
@@ -306,6 +310,34 @@ Result<std::string> CompoundWriter::finish() {
   const gsf_off_t size = gsf->gsf_output_size(sink);
   if (size > 0 && data == nullptr) return fail("no bytes written");
   return std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(std::max<gsf_off_t>(size, 0)));
+}
+
+Result<void> create_and_write_stream(CompoundWriter& file, std::string_view path, std::string_view bytes) {
+  if (auto written = file.write_stream(path, bytes); !written)
+    return fail(std::move(written).error().context("create " + std::string(path)));
+  return {};
+}
+
+Result<void> write_stream_at_path(CompoundWriter& file, std::string_view path, std::string_view bytes) {
+  std::vector<std::string_view> segments;
+  for (std::size_t at = 0; at <= path.size();) {
+    std::size_t slash = path.find('/', at);
+    if (slash == std::string_view::npos) slash = path.size();
+    if (slash > at) segments.push_back(path.substr(at, slash - at));
+    at = slash + 1;
+  }
+  std::string prefix;
+  for (std::size_t i = 0; i + 1 < segments.size(); ++i) {
+    prefix += "/";
+    prefix += segments[i];
+    if (file.has_storage(prefix)) continue;
+    if (auto made = file.create_storage(prefix); !made)
+      return fail(std::move(made).error().context("create storage " + prefix));
+  }
+  const std::string stream = prefix + "/" + std::string(segments.empty() ? std::string_view() : segments.back());
+  if (auto written = file.write_stream(stream, bytes); !written)
+    return fail(std::move(written).error().context("create stream " + std::string(path)));
+  return {};
 }
 
 }  // namespace zelt::altium

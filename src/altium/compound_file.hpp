@@ -60,6 +60,10 @@ class CompoundWriter {
   // and writes `bytes` to it.
   Result<void> write_stream(std::string_view path, std::string_view bytes);
   bool has_storage(std::string_view path) const;
+  // True when the parent of `path` already holds an entry (storage or
+  // stream) that its name would clash with: the same name ignoring case,
+  // after the cut.
+  bool has_entry(std::string_view path) const;
   // Closes the file and returns its bytes; the writer is spent afterwards.
   Result<std::string> finish();
 
@@ -72,5 +76,14 @@ class CompoundWriter {
   explicit CompoundWriter(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
+
+// write_stream with the error context "create <path>".
+Result<void> create_and_write_stream(CompoundWriter& file, std::string_view path, std::string_view bytes);
+
+// Writes a stream at a "/"-separated path, first creating each parent
+// storage that does not exist yet (error context "create storage <path>");
+// the stream's own failure gets "create stream <path>". Empty path segments
+// are skipped.
+Result<void> write_stream_at_path(CompoundWriter& file, std::string_view path, std::string_view bytes);
 
 }  // namespace zelt::altium

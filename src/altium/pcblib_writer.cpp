@@ -1,10 +1,11 @@
 #include "altium/pcblib_writer.hpp"
 
-#include <map>
+#include <iterator>
 #include <variant>
 #include <vector>
 
 #include "altium/byte_appender.hpp"
+#include "altium/cfb_streams.hpp"
 #include "altium/pcb_records.hpp"
 #include "altium/text_record.hpp"
 #include "base/assets.hpp"
@@ -157,40 +158,15 @@ std::optional<std::size_t> find_component_table(std::string_view data) {
   return std::nullopt;
 }
 
-Result<void> write_stream_at_path_pcblib(CompoundWriter& file, std::string_view path, std::string_view bytes) {
-  std::vector<std::string_view> segments;
-  for (std::size_t at = 0; at <= path.size();) {
-    std::size_t slash = path.find('/', at);
-    if (slash == std::string_view::npos) slash = path.size();
-    if (slash > at) segments.push_back(path.substr(at, slash - at));
-    at = slash + 1;
-  }
-  std::string prefix;
-  for (std::size_t i = 0; i + 1 < segments.size(); ++i) {
-    prefix += "/";
-    prefix += segments[i];
-    if (file.has_storage(prefix)) continue;
-    if (auto made = file.create_storage(prefix); !made)
-      return fail(std::move(made).error().context("create storage " + prefix));
-  }
-  const std::string stream = prefix + "/" + std::string(segments.empty() ? std::string_view() : segments.back());
-  if (auto written = file.write_stream(stream, bytes); !written)
-    return fail(std::move(written).error().context("create stream " + std::string(path)));
-  return {};
-}
-
 Result<std::string> write_pcblib(const part::Footprint& footprint) {
   if (auto fits = check_names_fit(footprint); !fits) return fail(std::move(fits).error());
 
   auto reference = CompoundReader::open(assets::get("altium/pcblib_template.PcbLib"));
   if (!reference) return fail(std::move(reference).error().context("open template"));
-  std::map<std::string, std::string> streams;
-  for (const auto& entry : reference->walk()) {
-    if (entry.is_storage) continue;
-    auto bytes = reference->read_stream(entry.path);
-    if (!bytes) return fail(std::move(bytes).error());
-    streams.emplace(entry.path, std::move(*bytes));
-  }
+  auto list = read_stream_list(*reference);
+  if (!list) return fail(std::move(list).error());
+  // Written in path order, as the template's streams always have been.
+  const CfbStreams streams(std::make_move_iterator(list->begin()), std::make_move_iterator(list->end()));
   const auto reference_data = streams.find("/REFFP/Data");
   if (reference_data == streams.end()) return fail("template missing /REFFP/Data");
   auto pad_model = pad_geometry_model(reference_data->second);
@@ -211,7 +187,7 @@ Result<std::string> write_pcblib(const part::Footprint& footprint) {
     } else if (path == "/Library/ComponentParamsTOC/Header") {
       content = replaced = u32_stream(1);
     }
-    if (auto written = write_stream_at_path_pcblib(*file, path, content); !written)
+    if (auto written = write_stream_at_path(*file, path, content); !written)
       return fail(std::move(written).error());
   }
 
@@ -232,7 +208,7 @@ Result<std::string> write_pcblib(const part::Footprint& footprint) {
       {"/UniqueIDPrimitiveInformation/Header", count},
   };
   for (const auto& [leaf, bytes] : parts)
-    if (auto written = write_stream_at_path_pcblib(*file, storage + std::string(leaf), bytes); !written)
+    if (auto written = write_stream_at_path(*file, storage + std::string(leaf), bytes); !written)
       return fail(std::move(written).error());
   return file->finish();
 }

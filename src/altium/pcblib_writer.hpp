@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "altium/compound_file.hpp"
 #include "base/error.hpp"
 #include "part/footprint.hpp"
 
@@ -16,10 +15,6 @@ namespace zelt::altium {
 
 // The whole .PcbLib file holding one component named after the footprint.
 Result<std::string> write_pcblib(const part::Footprint& footprint);
-
-// Writes a stream at a "/"-separated path, creating the storages on the way
-// that do not exist yet. Empty path segments are skipped.
-Result<void> write_stream_at_path_pcblib(CompoundWriter& file, std::string_view path, std::string_view bytes);
 
 // Where the component table at the end of /Library/Data starts: a u32 count
 // (1..64) and that many u32-length, length-byte names that end exactly at

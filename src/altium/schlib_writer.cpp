@@ -222,15 +222,15 @@ Result<std::string> write_schlib(const std::vector<part::Symbol>& symbols) {
     header += "|LibRef" + std::to_string(i) + "=" + symbols[i].name + "|PartCount" + std::to_string(i) + "=1";
   for (const auto& [path, text] : {std::pair<std::string_view, std::string_view>{"/FileHeader", header},
                                    {"/Storage", "|HEADER=Icon storage"}}) {
-    if (auto written = file->write_stream(path, frame_text_record(text)); !written)
-      return fail(std::move(written).error().context("create " + std::string(path)));
+    if (auto written = create_and_write_stream(*file, path, frame_text_record(text)); !written)
+      return fail(std::move(written).error());
   }
   for (std::size_t i = 0; i < symbols.size(); ++i) {
     const std::string storage = "/" + component_storage_name(symbols[i].name, i);
     if (auto made = file->create_storage(storage); !made)
       return fail(std::move(made).error().context("create storage " + storage));
-    if (auto written = file->write_stream(storage + "/Data", streams[i]); !written)
-      return fail(std::move(written).error().context("create " + storage + "/Data"));
+    if (auto written = create_and_write_stream(*file, storage + "/Data", streams[i]); !written)
+      return fail(std::move(written).error());
   }
   return file->finish();
 }

@@ -7,10 +7,14 @@ namespace zelt::altium {
 std::string frame_text_record(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 5);
-  push_u32_le(out, static_cast<std::uint32_t>(text.size() + 1));
-  out += text;
-  out += '\0';
+  append_text_record(out, text);
   return out;
+}
+
+void append_text_record(std::string& buffer, std::string_view text) {
+  push_u32_le(buffer, static_cast<std::uint32_t>(text.size() + 1));
+  buffer += text;
+  buffer += '\0';
 }
 
 void push_data_text_record(std::string& out, std::string_view text) {

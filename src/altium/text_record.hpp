@@ -9,6 +9,8 @@ namespace zelt::altium {
 
 // Stream-level form: u32 (text length + 1), the text, a NUL.
 std::string frame_text_record(std::string_view text);
+// The same record appended to `buffer`.
+void append_text_record(std::string& buffer, std::string_view text);
 
 // The largest text a record inside a schematic Data stream can carry: its
 // length word counts the NUL too.

@@ -22,12 +22,5 @@ TEST(Process, StackOverflowIsReported) {
   EXPECT_NE(run->err.find("ERROR: stack overflow"), std::string::npos) << run->err;
 }
 
-TEST(Process, CommandsNotBuiltYetSayItHonestly) {
-  CliRun run = run_cli({"export-intlib", "x.zelt-lbr.json"});
-  EXPECT_EQ(run.code, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "ERROR: `zelt-lbr export-intlib` is not available in this build yet\n");
-}
-
 }  // namespace
 }  // namespace zelt::test

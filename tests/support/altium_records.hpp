@@ -87,13 +87,7 @@ using Streams = std::vector<std::pair<std::string, std::string>>;
 // streams, each parent storage made on first use.
 inline std::string compound_file(const Streams& streams) {
   auto file = altium::CompoundWriter::create(512);
-  for (const auto& [path, bytes] : streams) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-      const std::string parent = path.substr(0, slash);
-      if (!file->has_storage(parent)) (void)file->create_storage(parent);
-    }
-    (void)file->write_stream(path, bytes);
-  }
+  for (const auto& [path, bytes] : streams) (void)altium::write_stream_at_path(*file, path, bytes);
   return *file->finish();
 }
 
