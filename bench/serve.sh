@@ -10,7 +10,7 @@ work=$(mktemp -d)
 port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 ZELT_LBR_BRIDGE_HOST=127.0.0.1 "$exe" serve --port "$port" 2> "$work/serve.err" &
 server=$!
-trap 'kill $server 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $server 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # A 5 MB library of 480 parts of 48 pins, wrapped as the /load body.
 /usr/bin/python3 - "$work/load.json" <<'PY'

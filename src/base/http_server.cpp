@@ -59,23 +59,41 @@ LocalServer::LocalServer(Handler handler) : impl_(std::make_unique<Impl>()) {
   server.set_tcp_nodelay(true);
   // One catch-all route per method: cpp-httplib reads a request's body only
   // on the way to a route, so a pre-routing hook would see it empty.
-  const auto serve = [impl = impl_.get()](const httplib::Request& in, httplib::Response& out) {
+  const auto answer = [impl = impl_.get()](const httplib::Request& in, std::string body, httplib::Response& out) {
     Response reply;
     {
       const std::lock_guard lock(impl->one_at_a_time);
-      reply = impl->handler(Request{in.method, in.target, in.body});
+      reply = impl->handler(Request{in.method, in.target, std::move(body)});
     }
     out.status = reply.status;
     for (const auto& [name, value] : reply.headers) out.set_header(name, value);
     out.set_content(std::move(reply.body), reply.content_type.c_str());
   };
+  const auto serve = [answer](const httplib::Request& in, httplib::Response& out) { answer(in, in.body, out); };
+  // Bodies are taken through a content reader: cpp-httplib's own reading
+  // refuses a form-encoded body over 8 KB (curl's `-d` sends JSON as one),
+  // and parses multipart bodies into parts nobody here reads. A multipart
+  // body is drained and counts as empty; it is never JSON anyway.
+  const auto serve_with_body = [answer](const httplib::Request& in, httplib::Response& out,
+                                        const httplib::ContentReader& read) {
+    std::string body;
+    if (in.is_multipart_form_data()) {
+      read([](const httplib::MultipartFormData&) { return true; }, [](const char*, std::size_t) { return true; });
+    } else {
+      read([&body](const char* data, std::size_t size) {
+        body.append(data, size);
+        return true;
+      });
+    }
+    answer(in, std::move(body), out);
+  };
   const std::string any = ".*";
   server.Get(any, serve);
-  server.Post(any, serve);
-  server.Put(any, serve);
-  server.Patch(any, serve);
-  server.Delete(any, serve);
   server.Options(any, serve);
+  server.Post(any, serve_with_body);
+  server.Put(any, serve_with_body);
+  server.Patch(any, serve_with_body);
+  server.Delete(any, serve_with_body);
   // A request without Content-Length or Transfer-Encoding has an empty body,
   // but cpp-httplib reads the body of such a POST, PUT or PATCH until the
   // client closes the connection and then answers 400 (`curl -X POST url`

@@ -51,11 +51,19 @@ TEST(LocalServer, PassesRawRequestsAndStopsAfterAnsweringTheStoppingRequest) {
   EXPECT_EQ(got->get_header_value("Content-Type"), "application/json");
   EXPECT_EQ(got->get_header_value("X-Extra"), "1");
   ASSERT_TRUE(client.Put("/p", "body", "text/plain"));
+  // Bodies of any type and size reach the handler whole (curl -d sends JSON
+  // form-encoded); a multipart body counts as empty.
+  const std::string form(100000, 'f');
+  auto posted = client.Post("/form", form, "application/x-www-form-urlencoded");
+  ASSERT_TRUE(posted);
+  EXPECT_EQ(posted->status, 201);
+  ASSERT_TRUE(client.Post("/multi", httplib::MultipartFormDataItems{{"a", "b", "", ""}}));
   auto stopped = client.Post("/stop", "", "text/plain");
   ASSERT_TRUE(stopped);
   EXPECT_EQ(stopped->status, 201);
   loop.join();
-  EXPECT_EQ(seen, (std::vector<std::string>{"GET /a%20b/c?x=1&y=%2F ", "PUT /p body", "POST /stop "}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"GET /a%20b/c?x=1&y=%2F ", "PUT /p body", "POST /form " + form,
+                                           "POST /multi ", "POST /stop "}));
 }
 
 // Port 0 takes a free port; a POST without Content-Length has an empty body
