@@ -63,7 +63,9 @@ LocalServer::LocalServer(Handler handler) : impl_(std::make_unique<Impl>()) {
     Response reply;
     {
       const std::lock_guard lock(impl->one_at_a_time);
-      reply = impl->handler(Request{in.method, in.target, std::move(body)});
+      Request request{in.method, in.target, std::move(body), {}};
+      request.headers.assign(in.headers.begin(), in.headers.end());
+      reply = impl->handler(request);
     }
     out.status = reply.status;
     for (const auto& [name, value] : reply.headers) out.set_header(name, value);

@@ -17,6 +17,9 @@ struct Request {
   std::string method;
   std::string target;  // the request target exactly as sent: path and query, not decoded
   std::string body;
+  // Every header as received, names in the client's spelling; compare names
+  // ignoring ASCII case.
+  std::vector<std::pair<std::string, std::string>> headers;
 };
 
 struct Response {
