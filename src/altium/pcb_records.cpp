@@ -48,9 +48,10 @@ struct LayerCodes {
 };
 
 LayerCodes layer_codes(const part::FpLayer& layer) {
-  // By role index: silk, courtyard, fab, copper. Silk and fab share the
-  // assembly drawing layer (Mechanical 13), the courtyard has Mechanical 15.
-  static constexpr LayerCodes kByRole[] = {{69, 13, 2}, {71, 15, 2}, {69, 13, 2}, {1, 1, 1}};
+  // By role index: silk, courtyard, fab, copper. Silk goes on the Top
+  // Overlay, where readers look for it; fab on the assembly drawing layer
+  // (Mechanical 13), the courtyard on Mechanical 15.
+  static constexpr LayerCodes kByRole[] = {{33, 6, 3}, {71, 15, 2}, {69, 13, 2}, {1, 1, 1}};
   if (const auto* other = std::get_if<part::OtherLayer>(&layer)) {
     const std::uint8_t n = other->altium;
     if (n >= 57 && n <= 72) return {n, static_cast<std::uint8_t>(n - 56), 2};  // Mechanical 1..16

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "altium/byte_cursor.hpp"
+#include "altium/pcb_layout.hpp"
 #include "base/text.hpp"
 
 namespace zelt::altium {
@@ -27,10 +28,19 @@ double size_mm_at(ByteSpan body, std::size_t offset) { return pcb_units_to_mm(re
 // The file's y axis grows the other way.
 double y_mm_at(ByteSpan body, std::size_t offset) { return -mm_at(body, offset); }
 
-const char* pad_shape(std::uint8_t code) {
-  switch (code) {
-    case 1: return "circle";
-    case 9: return "roundrect";
+// The pad's shape on the top layer. A round pad whose sizes differ is
+// drawn as an oval. Altium keeps rounded rectangles as round pads whose
+// size-and-shape sub-record gives the rounded-rectangle shape per layer.
+const char* pad_shape(ByteSpan geometry, ByteSpan size_and_shape) {
+  switch (geometry[PadGeometry::kTopShape]) {
+    case kPadRound:
+      if (size_and_shape.size() > PadSizeAndShape::kTopAltShape &&
+          size_and_shape[PadSizeAndShape::kTopAltShape] == kPadRoundedRectangle)
+        return "roundrect";
+      return read_u32_le_at(geometry, PadGeometry::kTopWidth) == read_u32_le_at(geometry, PadGeometry::kTopHeight)
+                 ? "circle"
+                 : "oval";
+    case kPadRoundedRectangle: return "roundrect";
     default: return "rect";
   }
 }
@@ -52,13 +62,13 @@ void read_arc(ByteSpan body, part::Footprint& footprint) {
   }
 }
 
-void read_pad(ByteSpan name_record, ByteSpan geometry, part::Footprint& footprint) {
+void read_pad(ByteSpan name_record, ByteSpan geometry, ByteSpan size_and_shape, part::Footprint& footprint) {
   if (name_record.empty() || geometry.size() < 60) return;
   ByteCursor name(name_record);
   footprint.pads.push_back(part::Pad{utf8_lossy(as_chars(name.pascal_string())), mm_at(geometry, 13),
                                      y_mm_at(geometry, 17), size_mm_at(geometry, 21), size_mm_at(geometry, 25),
                                      size_mm_at(geometry, 45), read_f64_le_at(geometry, 52),
-                                     pad_shape(geometry[49])});
+                                     pad_shape(geometry, size_and_shape)});
 }
 
 void read_track(ByteSpan body, part::Footprint& footprint) {
@@ -107,17 +117,32 @@ Result<part::Footprint> decode_pcblib_records(std::string_view data, std::string
     }
     if (type == kArc && got >= 1) read_arc(subs[0], footprint);
     if (type == kTrack && got >= 1) read_track(subs[0], footprint);
-    if (type == kPad && got >= 5) read_pad(subs[0], subs[4], footprint);
+    if (type == kPad && got >= 5) read_pad(subs[0], subs[4], subs[5], footprint);
     // A sub-record that runs past the stream ends the walk; what was read stays.
     if (got < wanted) break;
   }
   return footprint;
 }
 
-Result<part::Footprint> read_pcblib_footprint(const CfbStreams& streams) {
-  const auto data = choose_data_stream(streams, LibraryKind::PcbLib);
-  if (!data) return fail("PcbLib has no component Data stream");
-  return decode_pcblib_records(data->bytes, data->name);
+Result<part::Footprint> read_pcblib_footprint(const CfbStreams& streams, std::string_view wanted) {
+  const auto components = component_data_streams(streams, LibraryKind::PcbLib);
+  if (components.empty()) return fail("PcbLib has no component Data stream");
+  const DataStream* chosen = &components.front();
+  if (!wanted.empty()) {
+    // The name a component's Data stream opens with is its full name; the
+    // storage's may have been cut or changed.
+    for (const auto& component : components) {
+      ByteCursor stream(byte_span(component.bytes));
+      const auto header = stream.sub_record();
+      if (!header) continue;
+      ByteCursor name(*header);
+      if (as_chars(name.pascal_string()) == wanted) {
+        chosen = &component;
+        break;
+      }
+    }
+  }
+  return decode_pcblib_records(chosen->bytes, chosen->name);
 }
 
 }  // namespace zelt::altium

@@ -7,6 +7,7 @@
 #include "altium/byte_appender.hpp"
 #include "altium/cfb_streams.hpp"
 #include "altium/pcb_records.hpp"
+#include "altium/storage_name.hpp"
 #include "altium/text_record.hpp"
 #include "base/assets.hpp"
 
@@ -192,7 +193,7 @@ Result<std::string> write_pcblib(const part::Footprint& footprint) {
   }
 
   const ComponentStreams component = component_streams(footprint, *pad_model);
-  const std::string storage = "/" + name;
+  const std::string storage = "/" + component_storage_name(name, 0);
   const std::string count = u32_stream(component.primitives), guid_count = u32_stream(component.primitives + 1);
   const std::string parameters =
       frame_text_record("|PATTERN=" + name + "|HEIGHT=0mil|DESCRIPTION=|ITEMGUID=|REVISIONGUID=");

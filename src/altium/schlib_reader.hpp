@@ -20,8 +20,4 @@ Result<part::Symbol> read_schlib_symbol(const CfbStreams& streams);
 // or malformed ones are skipped.
 part::Symbol decode_schlib_records(std::string_view data, std::string name);
 
-// A binary pin record's body; nothing when it is shorter than its 26 fixed
-// bytes.
-std::optional<part::Pin> decode_pin_record(ByteSpan body);
-
 }  // namespace zelt::altium

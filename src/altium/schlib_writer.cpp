@@ -24,6 +24,9 @@ constexpr std::string_view kFileHeader =
 
 constexpr std::string_view kColor = "16711680";
 
+// Altium counts a symbol's parts one more than it has: 2 for one part.
+constexpr std::string_view kPartCount = "2";
+
 // A double floored to a 64-bit integer the way a saturating cast does:
 // NaN becomes 0, values beyond the range its nearest end.
 std::int64_t saturate_i64(double value) {
@@ -102,8 +105,8 @@ std::string graphic_record(const part::Graphic& graphic, const std::string& uid)
 DataStream encode_component(const part::Symbol& symbol) {
   DataStream data(symbol);
   const std::string& name = symbol.name;
-  data.text("|RECORD=1|LibReference=" + name +
-                "|PartCount=1|DisplayModeCount=1|IndexInSheet=-1|OwnerPartId=-1|CurrentPartId=1|LibraryPath=*"
+  data.text("|RECORD=1|LibReference=" + name + "|PartCount=" + std::string(kPartCount) +
+                "|DisplayModeCount=1|IndexInSheet=-1|OwnerPartId=-1|CurrentPartId=1|LibraryPath=*"
                 "|SourceLibraryName=*|SheetPartFileName=*|TargetFileName=*|UniqueID=" +
                 data.uid(0) + "|AreaColor=11599871|Color=128|PartIDLocked=T|AllPinCount=" +
                 std::to_string(symbol.pins.size()),
@@ -124,7 +127,8 @@ DataStream encode_component(const part::Symbol& symbol) {
   }
 
   data.bytes().reserve(data.bytes().size() + symbol.pins.size() * 48);
-  for (const auto& pin : symbol.pins) push_pin_record(data.bytes(), pin);
+  const PinLabels labels{!symbol.pin_names_hidden.value_or(false), !symbol.pin_numbers_hidden.value_or(false)};
+  for (const auto& pin : symbol.pins) push_pin_record(data.bytes(), pin, labels);
 
   data.text("|RECORD=34|IndexInSheet=-1|OwnerPartId=-1|Location.X=-5|Location.Y=5|Color=8388608|FontID=1|Text=" +
                 symbol.designator_prefix.value_or("U") + "?|Name=Designator|ReadOnlyState=1|UniqueID=" + data.uid(34),
@@ -185,14 +189,9 @@ void write_coord_property(std::string& out, std::string_view key, double mils) {
   }
 }
 
-std::string component_storage_name(std::string_view symbol_name, std::size_t index) {
-  std::string out;
-  for (std::size_t pos = 0; pos < symbol_name.size();) {
-    const char32_t c = decode_utf8(symbol_name, pos);
-    const bool keep = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-';
-    out += keep ? static_cast<char>(c) : '_';
-  }
-  return out.empty() ? "Component_" + std::to_string(index) : out;
+std::string library_entry(std::size_t index, std::string_view name) {
+  const std::string i = std::to_string(index);
+  return "|LibRef" + i + "=" + std::string(name) + "|PartCount" + i + "=" + std::string(kPartCount);
 }
 
 std::string write_component_data(const part::Symbol& symbol) { return encode_component(symbol).bytes(); }
@@ -218,8 +217,7 @@ Result<std::string> write_schlib(const std::vector<part::Symbol>& symbols) {
   if (!file) return fail(std::move(file).error().context("create CFBF"));
   std::string header(kFileHeader);
   header += "|CompCount=" + std::to_string(symbols.size());
-  for (std::size_t i = 0; i < symbols.size(); ++i)
-    header += "|LibRef" + std::to_string(i) + "=" + symbols[i].name + "|PartCount" + std::to_string(i) + "=1";
+  for (std::size_t i = 0; i < symbols.size(); ++i) header += library_entry(i, symbols[i].name);
   for (const auto& [path, text] : {std::pair<std::string_view, std::string_view>{"/FileHeader", header},
                                    {"/Storage", "|HEADER=Icon storage"}}) {
     if (auto written = create_and_write_stream(*file, path, frame_text_record(text)); !written)
