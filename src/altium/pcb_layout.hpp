@@ -15,9 +15,12 @@ enum class PcbRecordType : std::uint8_t { kArc = 1, kPad = 2, kTrack = 4 };
 // How many [u32 length][body] sub-records follow a record's type byte.
 constexpr std::size_t pcb_sub_record_count(std::uint8_t type) {
   switch (type) {
-    case static_cast<std::uint8_t>(PcbRecordType::kPad): return 6;
-    case 5: return 2;
-    default: return 1;
+    case static_cast<std::uint8_t>(PcbRecordType::kPad):
+      return 6;
+    case 5:
+      return 2;
+    default:
+      return 1;
   }
 }
 
@@ -79,8 +82,28 @@ inline constexpr std::uint8_t kBottomLayer = 32;
 inline constexpr std::uint8_t kTopOverlay = 33;
 inline constexpr std::uint8_t kMultiLayer = 74;
 inline constexpr std::uint8_t kMechanical1 = 57;
-inline constexpr std::uint8_t kMechanical13 = 69;
-inline constexpr std::uint8_t kMechanical15 = 71;
+inline constexpr std::uint8_t kMechanical13 = 69;  // the assembly drawing
+inline constexpr std::uint8_t kMechanical15 = 71;  // the courtyard
 inline constexpr std::uint8_t kMechanical16 = 72;
+
+// A track's or arc's layer: the layer byte, and the class pair near the
+// body's end that Altium checks against it.
+struct PcbLayerCodes {
+  std::uint8_t layer;
+  std::uint8_t class_number;
+  std::uint8_t class_kind;
+};
+
+// By footprint layer role index (silk, courtyard, fab, copper): where the
+// writer puts each role, and the layer the reader takes for it.
+inline constexpr PcbLayerCodes kRoleLayers[] = {
+    {kTopOverlay, 6, 3}, {kMechanical15, 15, 2}, {kMechanical13, 13, 2}, {kTopLayer, 1, 1}};
+
+// Any other layer: mechanical layers are class {n - 56, 2}, the rest {6, 3}.
+constexpr PcbLayerCodes other_layer_codes(std::uint8_t layer) {
+  if (layer >= kMechanical1 && layer <= kMechanical16)
+    return {layer, static_cast<std::uint8_t>(layer - kMechanical1 + 1), 2};
+  return {layer, 6, 3};
+}
 
 }  // namespace zelt::altium

@@ -25,8 +25,8 @@ constexpr unsigned kCodeFlip = 2;
 std::int64_t tens(std::int64_t mils) { return std::llround(static_cast<double>(mils) / 10.0); }
 
 struct PinGeometry {
-  unsigned rotation_index = 0;  // quarter turns
-  std::int64_t length = 0;      // 10 mil
+  unsigned rotation_index = 0;        // quarter turns
+  std::int64_t length = 0;            // 10 mil
   std::int64_t end_x = 0, end_y = 0;  // 10 mil: the pin's end at the body
 };
 

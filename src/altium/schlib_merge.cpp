@@ -15,8 +15,8 @@
 namespace zelt::altium {
 namespace {
 
-constexpr std::string_view kCompCount = "|CompCount=";
-constexpr std::string_view kLibRef = "|LibRef";
+constexpr std::string_view kCompCount = kCompCountKey;
+constexpr std::string_view kLibRef = kLibRefKey;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -110,8 +110,8 @@ Result<SchlibMerge> merge_into_schlib(std::string_view existing, const std::vect
   if (!streams) return fail(std::move(streams).error());
 
   const auto storages = storage_names(*streams);
-  const auto header_stream = std::find_if(streams->begin(), streams->end(),
-                                          [](const auto& stream) { return stream.first == "/FileHeader"; });
+  const auto header_stream =
+      std::find_if(streams->begin(), streams->end(), [](const auto& stream) { return stream.first == "/FileHeader"; });
   Result<std::string_view> header = header_stream == streams->end()
                                         ? Result<std::string_view>(fail("existing SchLib has no FileHeader"))
                                         : file_header_text(header_stream->second);

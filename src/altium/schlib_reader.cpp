@@ -10,6 +10,7 @@
 
 #include "altium/pin_record.hpp"
 #include "altium/record_properties.hpp"
+#include "altium/schlib_record_kinds.hpp"
 #include "base/number_parse.hpp"
 #include "base/text.hpp"
 
@@ -98,37 +99,37 @@ void apply_text_record(std::string_view record, part::Symbol& symbol) {
   const auto kind = record_property(record, "RECORD");
   if (!kind) return;
   const auto coord = [record](std::string_view key) { return record_property_f64(record, key); };
-  if (*kind == "1") {
+  if (*kind == sch_record::kComponent) {
     if (const auto name = record_property(record, "LibReference")) symbol.name = std::string(*name);
-  } else if (*kind == "14") {
+  } else if (*kind == sch_record::kRectangle) {
     symbol.graphics.emplace_back(part::GraphicRect{coord("Location.X"), coord("Location.Y"), coord("Corner.X"),
                                                    coord("Corner.Y"), line_width(record),
                                                    record_flag(record, "IsSolid")});
-  } else if (*kind == "11") {
+  } else if (*kind == sch_record::kEllipse) {
     symbol.graphics.emplace_back(
         part::GraphicCircle{coord("Location.X"), coord("Location.Y"), coord("Radius"), line_width(record)});
-  } else if (*kind == "12") {
+  } else if (*kind == sch_record::kArc) {
     symbol.graphics.emplace_back(part::GraphicArc{coord("Location.X"), coord("Location.Y"), coord("Radius"),
                                                   angle(record, "StartAngle", 0.0), angle(record, "EndAngle", 360.0),
                                                   line_width(record)});
-  } else if (*kind == "6") {
+  } else if (*kind == sch_record::kPolyline) {
     const auto count = record_property(record, "LocationCount");
     auto points = polyline_points(record, count ? parse_count(*count) : 0);
     if (points.size() >= 2) symbol.graphics.emplace_back(part::GraphicPolyline{std::move(points), line_width(record)});
-  } else if (*kind == "34") {
+  } else if (*kind == sch_record::kDesignator) {
     if (const auto text = record_property(record, "Text")) {
       std::string_view prefix = *text;
       while (!prefix.empty() && prefix.back() == '?') prefix.remove_suffix(1);
       symbol.designator_prefix = std::string(prefix);
     }
-  } else if (*kind == "41") {
+  } else if (*kind == sch_record::kParameter) {
     const auto name = record_property(record, "Name");
     const auto text = record_property(record, "Text");
     if (name && text && *name != "Comment" && !text->empty() && *text != "*") {
       symbol.parameters.push_back(
           part::Parameter{std::string(*name), std::string(*text), !record_flag(record, "IsHidden")});
     }
-  } else if (*kind == "45") {
+  } else if (*kind == sch_record::kModel) {
     if (const auto model = record_property(record, "ModelName")) symbol.footprint = std::string(*model);
   }
 }

@@ -17,6 +17,10 @@ namespace zelt::altium {
 // a length in mils as 10-mil units with the fraction in 1/100000 of a unit.
 void write_coord_property(std::string& out, std::string_view key, double mils);
 
+// Keys of the FileHeader: the component count, and each component's name.
+inline constexpr std::string_view kCompCountKey = "|CompCount=";
+inline constexpr std::string_view kLibRefKey = "|LibRef";
+
 // The FileHeader's entry for component `index`: "|LibRef<i>=<name>" and its
 // part count as Altium counts it (parts plus one).
 std::string library_entry(std::size_t index, std::string_view name);
