@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "altium/pin_fractions.hpp"
 #include "altium/pin_record.hpp"
 #include "altium/record_properties.hpp"
 #include "altium/schlib_record_kinds.hpp"
@@ -158,10 +159,18 @@ part::Symbol decode_schlib_records(std::string_view data, std::string name) {
   return symbol;
 }
 
+part::Symbol decode_schlib_component(const CfbStreams& streams, const DataStream& data) {
+  part::Symbol symbol = decode_schlib_records(data.bytes, data.name);
+  std::string fractions(data.path.substr(0, data.path.size() - std::string_view("Data").size()));
+  fractions += "PinFrac";
+  if (const auto at = streams.find(fractions); at != streams.end()) apply_pin_fractions(at->second, symbol.pins);
+  return symbol;
+}
+
 Result<part::Symbol> read_schlib_symbol(const CfbStreams& streams) {
   const auto data = choose_data_stream(streams, LibraryKind::SchLib);
   if (!data) return fail("SchLib has no component Data stream");
-  return decode_schlib_records(data->bytes, data->name);
+  return decode_schlib_component(streams, *data);
 }
 
 }  // namespace zelt::altium

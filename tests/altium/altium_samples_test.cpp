@@ -77,10 +77,11 @@ double number(std::string text, std::string_view unit = "") {
 std::string sample(const std::string& relative) { return (*altium_samples_dir() / relative).string(); }
 
 // A component's own Data stream, found under the storage name Altium gives it.
-std::string component_data(const altium::CfbStreams& streams, const std::string& component) {
+altium::DataStream component_data(const altium::CfbStreams& streams, const std::string& component) {
   const auto at = streams.find("/" + altium::component_storage_name(component, 0) + "/Data");
   EXPECT_NE(at, streams.end()) << component;
-  return at == streams.end() ? std::string() : at->second;
+  if (at == streams.end()) return {};
+  return altium::DataStream{at->first, at->second, ""};
 }
 
 #define NEED_SAMPLES()                                                                       \
@@ -113,11 +114,10 @@ TEST(AltiumSamples, PinsWhereAltiumsReportsPutThem) {
     SCOPED_TRACE(c.component);
     const auto streams = altium::read_cfb_streams(read_file(sample(c.library)));
     ASSERT_TRUE(streams) << streams.error().to_string();
-    const part::Symbol symbol = altium::decode_schlib_records(component_data(*streams, c.component), "");
+    const part::Symbol symbol = altium::decode_schlib_component(*streams, component_data(*streams, c.component));
     EXPECT_EQ(symbol.name, c.component);
 
     std::vector<part::Pin> expected;
-    std::vector<bool> on_grid;
     for (const auto& report : c.reports) {
       for (const auto& row : read_csv(sample("schlib/" + report + ".csv"))) {
         const int code = static_cast<int>(number(row.at("Orientation"), " Degrees")) / 90 & 3;
@@ -127,26 +127,21 @@ TEST(AltiumSamples, PinsWhereAltiumsReportsPutThem) {
                             static_cast<int>(std::lround(x)) + kDx[code] * length,
                             static_cast<int>(std::lround(y)) + kDy[code] * length, length,
                             static_cast<std::uint16_t>((code ^ 2) * 90)});
-        on_grid.push_back(std::fmod(x, 10.0) == 0 && std::fmod(y, 10.0) == 0);
       }
     }
     ASSERT_EQ(symbol.pins.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
       const auto& want = expected[i];
-      // Pins in a record's order are the report's order within each part.
       const auto got = std::find_if(symbol.pins.begin(), symbol.pins.end(), [&](const part::Pin& p) {
-        return p.number == want.number && p.rotation == want.rotation && std::abs(p.x - want.x) < 10 &&
-               std::abs(p.y - want.y) < 10 && want.name.starts_with(p.name);
+        return p.number == want.number && p.rotation == want.rotation && p.x == want.x && p.y == want.y &&
+               want.name.starts_with(p.name);
       });
       ASSERT_NE(got, symbol.pins.end()) << "pin " << want.number << " at " << want.x << "," << want.y;
       EXPECT_EQ(got->length, want.length) << want.number;
-      // Names over 255 bytes and positions off the 10-mil grid are kept whole
-      // in streams beside Data (PinWideText, PinFrac), which are not read.
+      // Names over 255 bytes are kept whole in a stream beside Data
+      // (PinWideText), which is not read.
       if (want.name.size() <= 255) {
         EXPECT_EQ(got->name, want.name);
-      }
-      if (on_grid[i]) {
-        EXPECT_EQ(std::make_pair(got->x, got->y), std::make_pair(want.x, want.y)) << want.number;
       }
     }
   }
@@ -163,7 +158,7 @@ TEST(AltiumSamples, PadsAndGraphicsWhereAltiumsReportsPutThem) {
   ASSERT_TRUE(streams) << streams.error().to_string();
   for (const auto& [report, component] : cases) {
     SCOPED_TRACE(component);
-    auto footprint = altium::decode_pcblib_records(component_data(*streams, component), "");
+    auto footprint = altium::decode_pcblib_records(component_data(*streams, component).bytes, "");
     ASSERT_TRUE(footprint) << footprint.error().to_string();
     EXPECT_EQ(footprint->name, component);
     std::size_t pads = 0, graphics = 0;

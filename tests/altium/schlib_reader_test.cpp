@@ -1,6 +1,7 @@
 // .SchLib component records, built byte by byte and read back through a
 // compound file.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cmath>
 #include <limits>
@@ -65,6 +66,35 @@ TEST(SchLibPins, StringsAndShortRecords) {
   EXPECT_EQ(pins[0].number, "?");
   EXPECT_EQ(pins[1].name, "AB");
   EXPECT_EQ(pins[1].number, "?");
+}
+
+// Pins off the 10-mil grid: the PinFrac stream beside Data holds the rest
+// of x, y and length in 1/10000 mil, per pin index; what does not parse is
+// skipped.
+TEST(SchLibPins, FractionsBesideTheRecordsMoveThePin) {
+  const auto fraction = [](std::string_view index, std::string packed) {
+    return schlib_record(1, "\xD0" + pascal(index) + u32(static_cast<std::uint32_t>(packed.size())) + packed);
+  };
+  const auto packed = [](std::int32_t x, std::int32_t y, std::int32_t length) {
+    const std::string words = i32(x) + i32(y) + i32(length);
+    std::string out(64, '\0');
+    uLongf size = out.size();
+    compress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(words.data()), words.size());
+    out.resize(size);
+    return out;
+  };
+  const std::string data = pin_record(0x1A, 10, 10, 0, "A", "1") + pin_record(0x19, 10, 0, 0, "B", "2");
+  const std::string fractions = u32(25) + "|HEADER=PinFrac|Weight=2" + '\0' +
+                                fraction("1", packed(-30000, 55408, 20000)) + fraction("0", "not zlib") +
+                                fraction("7", packed(1, 1, 1)) + fraction("x", packed(1, 1, 1));
+  auto part = decode_altium(compound_file({{"/FileHeader", u32(1) + '\0'},
+                                           {"/Comp/Data", data},
+                                           {"/Comp/PinFrac", fractions}}),
+                            std::nullopt, "");
+  ASSERT_TRUE(part) << part.error().to_string();
+  // Pin 2 points down from (0, 0): its end moves to (-3, 5.5408) and it
+  // grows by 2 mils.
+  EXPECT_EQ(part->symbol.pins, (std::vector<part::Pin>{{"1", "A", 0, 0, 100, 0}, {"2", "B", -3, 108, 102, 270}}));
 }
 
 TEST(SchLibRecords, TextRecordsBuildTheSymbol) {
