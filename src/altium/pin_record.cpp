@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "altium/byte_appender.hpp"
+#include "altium/text_record.hpp"
 #include "altium/windows_1252.hpp"
 
 namespace zelt::altium {
@@ -62,7 +63,7 @@ void push_pin_record(std::string& out, const part::Pin& pin, PinLabels labels) {
   const PinGeometry g = pin_geometry(pin, true);
   push_u16_le(out, static_cast<std::uint16_t>(34 + name.size() + number.size()));
   push_u8(out, 0x00);
-  push_u8(out, 0x01);
+  push_u8(out, kBinaryRecordKind);
 
   push_i32_le(out, kPinRecordId);
   push_u8(out, 0x00);

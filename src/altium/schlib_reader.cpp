@@ -12,6 +12,7 @@
 #include "altium/pin_record.hpp"
 #include "altium/record_properties.hpp"
 #include "altium/schlib_record_kinds.hpp"
+#include "altium/text_record.hpp"
 #include "base/number_parse.hpp"
 #include "base/text.hpp"
 
@@ -147,7 +148,7 @@ part::Symbol decode_schlib_records(std::string_view data, std::string name) {
     const ByteSpan header = cursor.take_up_to(4);
     const std::size_t length = static_cast<std::size_t>(read_le_at(header, 0, 3));
     const ByteSpan body = cursor.take_up_to(length);
-    if (header[3] == 0x01) {
+    if (header[3] == kBinaryRecordKind) {
       if (auto pin = decode_pin_record(body)) symbol.pins.push_back(std::move(*pin));
       continue;
     }
