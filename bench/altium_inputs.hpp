@@ -17,10 +17,9 @@ inline std::string synthetic_schlib(int pins) {
                                  std::to_string(20) + "|Corner.Y=" + std::to_string(pins * 10 + 5) +
                                  "|LineWidth=1|IsSolid=T");
   for (int i = 0; i < pins; ++i) {
-    // A 300-mil pin pointing right whose outer end is at (-600, 100 i).
-    const auto word = static_cast<std::uint16_t>(((static_cast<int>(std::lround(300 * 25.6)) & 0xFFFC) | 0) ^ 2);
-    data += pin_record(word, static_cast<std::int32_t>(std::lround(-600 * 25.6)),
-                       static_cast<std::int16_t>(i * 10), "IO" + std::to_string(i + 1), std::to_string(i + 1));
+    // A 300-mil pin pointing right whose body end is at (-600, 100 i).
+    data += pin_record(0x1A, 30, -60, static_cast<std::int16_t>(i * 10), "IO" + std::to_string(i + 1),
+                       std::to_string(i + 1));
   }
   data += text_record("|RECORD=34|Location.X=-5|Location.Y=5|Text=U?|Name=Designator") +
           text_record("|RECORD=41|Location.X=-5|Location.Y=-15|Text=*|Name=Comment") +

@@ -19,8 +19,8 @@ inline std::vector<std::pair<std::string, std::string>> altium_seeds() {
       text_record("|RECORD=11|Location.X=1|Location.Y=2|Radius=3|LineWidth=1") +
       text_record("|RECORD=12|Location.X=1|Location.Y=1|Radius=5|StartAngle=0.000|EndAngle=90.000") +
       text_record("|RECORD=6|LocationCount=3|X1=1|Y1=2|X2=3|Y2=4|X3=5|Y3=6|X3_Frac=1") +
-      pin_record(0x1E1A, 7706, 0, "A", "1") + pin_record(0x1003, 2560, 20, "B", "2") +
-      pin_record(0x1000, -7680, -10, "C", "") + pin_record(0x1001, 0, 0, "", "4") +
+      pin_record(0x1A, 30, 30, 0, "A", "1") + pin_record(0x1B, 16, 10, 20, "B", "2") +
+      pin_record(0x18, 16, -30, -1, "C", "") + pin_record(0x19, 16, 0, 0, "", "4") +
       text_record("|RECORD=34|Text=U?") + text_record("|RECORD=41|Name=Value|Text=10k") +
       text_record("|RECORD=41|IsHidden=T|Name=Manufacturer|Text=ACME") + text_record("|RECORD=44") +
       text_record("|RECORD=45|ModelName=FP") + text_record("|RECORD=4|Text=label");

@@ -20,11 +20,10 @@ std::string find_parameter(const std::vector<part::Parameter>& parameters, std::
 
 namespace {
 
-// Reads the first component of the library in `bytes`, when there is one,
-// into `into`.
-template <class Value>
-Result<void> read_first_component(std::optional<std::string_view> bytes,
-                                  Result<Value> (*read)(const CfbStreams&), Value& into) {
+// Reads a component of the library in `bytes`, when there are bytes, into
+// `into`.
+template <class Value, class Read>
+Result<void> read_component(std::optional<std::string_view> bytes, const Read& read, Value& into) {
   if (!bytes) return {};
   auto streams = read_cfb_streams(*bytes);
   if (!streams) return fail(std::move(streams).error());
@@ -42,10 +41,13 @@ Result<part::ZeltLbrPart> decode_altium(std::optional<std::string_view> schlib, 
   out.symbol.name = std::string(mpn);
   out.symbol.designator_prefix.emplace("U");
   out.footprint.name = std::string(mpn);
-  if (auto read = read_first_component(schlib, read_schlib_symbol, out.symbol); !read) {
+  if (auto read = read_component(schlib, read_schlib_symbol, out.symbol); !read) {
     return fail(std::move(read).error());
   }
-  if (auto read = read_first_component(pcblib, read_pcblib_footprint, out.footprint); !read) {
+  // The footprint the symbol links to, when the library holds it.
+  const std::string wanted = out.symbol.footprint.value_or("");
+  const auto read_footprint = [&wanted](const CfbStreams& streams) { return read_pcblib_footprint(streams, wanted); };
+  if (auto read = read_component(pcblib, read_footprint, out.footprint); !read) {
     return fail(std::move(read).error());
   }
 

@@ -55,14 +55,21 @@ std::string first_segment(std::string_view path) {
 
 }  // namespace
 
-std::optional<DataStream> choose_data_stream(const CfbStreams& streams, LibraryKind kind) {
+std::vector<DataStream> component_data_streams(const CfbStreams& streams, LibraryKind kind) {
   const std::span<const std::string_view> skipped =
       kind == LibraryKind::SchLib ? std::span<const std::string_view>(kSchLibSkipped) : kPcbLibSkipped;
+  std::vector<DataStream> out;
   for (const auto& [path, bytes] : streams) {
     if (!path.ends_with("/Data") || has_segment(path, skipped)) continue;
-    return DataStream{path, bytes, first_segment(path)};
+    out.push_back(DataStream{path, bytes, first_segment(path)});
   }
-  return std::nullopt;
+  return out;
+}
+
+std::optional<DataStream> choose_data_stream(const CfbStreams& streams, LibraryKind kind) {
+  auto all = component_data_streams(streams, kind);
+  if (all.empty()) return std::nullopt;
+  return std::move(all.front());
 }
 
 }  // namespace zelt::altium

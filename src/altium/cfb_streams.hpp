@@ -41,4 +41,7 @@ struct DataStream {
 // so a component named "MyStorage" or "LibraryParts" is still found.
 std::optional<DataStream> choose_data_stream(const CfbStreams& streams, LibraryKind kind);
 
+// Every stream choose_data_stream would consider, in path order.
+std::vector<DataStream> component_data_streams(const CfbStreams& streams, LibraryKind kind);
+
 }  // namespace zelt::altium

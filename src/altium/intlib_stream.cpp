@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/text.hpp"
+
 namespace zelt::altium {
 
 namespace {
@@ -58,6 +60,15 @@ Result<std::string> inflate_all(std::string_view input, std::string_view path) {
   return out;
 }
 
+// The stream's path as the file spells it: directory entries compare their
+// names ignoring case, and so do the libraries Altium writes ("/PCBLib" or
+// "/PcbLib"). `path` itself when no stream matches.
+std::string stored_path(const CompoundReader& file, std::string_view path) {
+  for (const auto& entry : file.walk())
+    if (!entry.is_storage && ascii_iequals(entry.path, path)) return entry.path;
+  return std::string(path);
+}
+
 }  // namespace
 
 Result<std::string> read_intlib_stream(const CompoundReader& file, std::string_view path) {
@@ -81,9 +92,9 @@ Result<std::string> zlib_compress(std::string_view bytes) {
 Result<IntlibLibraries> read_intlib_libraries(std::string_view bytes) {
   auto file = CompoundReader::open(bytes);
   if (!file) return fail(std::move(file).error().context("open IntLib"));
-  auto schlib = read_intlib_stream(*file, "/SchLib/0.schlib");
+  auto schlib = read_intlib_stream(*file, stored_path(*file, "/SchLib/0.schlib"));
   if (!schlib) return fail(std::move(schlib).error());
-  auto pcblib = read_intlib_stream(*file, "/PCBLib/0.pcblib");
+  auto pcblib = read_intlib_stream(*file, stored_path(*file, "/PCBLib/0.pcblib"));
   if (!pcblib) return fail(std::move(pcblib).error());
   return IntlibLibraries{std::move(*schlib), std::move(*pcblib)};
 }

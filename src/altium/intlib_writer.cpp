@@ -5,6 +5,7 @@
 
 #include "altium/byte_appender.hpp"
 #include "altium/compound_file.hpp"
+#include "altium/export_names.hpp"
 #include "altium/intlib_stream.hpp"
 #include "altium/pcblib_writer.hpp"
 #include "altium/schlib_writer.hpp"
@@ -64,12 +65,13 @@ std::string intlib_description(const part::ZeltLbrPart& part) {
 
 Result<std::string> write_intlib(const part::ZeltLbrPart& part, const part::Symbol& symbol) {
   const std::string description = intlib_description(part);
-  const std::string& footprint = part.footprint.name;
+  const part::Footprint named = named_footprint(part);
+  const std::string& footprint = named.name;
   if (auto fits = check_items_fit(symbol.name, description, footprint); !fits) return fail(std::move(fits).error());
 
   auto schlib = write_schlib({symbol});
   if (!schlib) return fail(std::move(schlib).error());
-  auto pcblib = write_pcblib(part.footprint);
+  auto pcblib = write_pcblib(named);
   if (!pcblib) return fail(std::move(pcblib).error());
   auto packed_schlib = zlib_compress(*schlib);
   if (!packed_schlib) return fail(std::move(packed_schlib).error());

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <variant>
 
 #include "altium/byte_appender.hpp"
@@ -22,10 +23,10 @@ T saturate(double value) {
 }
 
 // Bodies as Altium's own records start out, before any field is written.
-constexpr unsigned char kTrackBody[49] = {
-    0x21, 0x0C, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xB8, 0x96, 0xD4, 0xFF,
-    0xB8, 0x96, 0xD4, 0xFF, 0x8B, 0x0A, 0xD9, 0xFF, 0xB8, 0x96, 0xD4, 0xFF, 0x60, 0xEA, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x06, 0x00, 0x03, 0x01, 0x00, 0x00, 0x00, 0x00};
+constexpr unsigned char kTrackBody[49] = {0x21, 0x0C, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                          0xB8, 0x96, 0xD4, 0xFF, 0xB8, 0x96, 0xD4, 0xFF, 0x8B, 0x0A, 0xD9, 0xFF, 0xB8,
+                                          0x96, 0xD4, 0xFF, 0x60, 0xEA, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                          0x00, 0x00, 0x06, 0x00, 0x03, 0x01, 0x00, 0x00, 0x00, 0x00};
 
 std::string arc_body() {
   std::string body("\x21\x0C\x00", 3);
@@ -41,22 +42,9 @@ std::string arc_body() {
   return body;
 }
 
-struct LayerCodes {
-  std::uint8_t layer;
-  std::uint8_t class_number;
-  std::uint8_t class_kind;
-};
-
-LayerCodes layer_codes(const part::FpLayer& layer) {
-  // By role index: silk, courtyard, fab, copper. Silk and fab share the
-  // assembly drawing layer (Mechanical 13), the courtyard has Mechanical 15.
-  static constexpr LayerCodes kByRole[] = {{69, 13, 2}, {71, 15, 2}, {69, 13, 2}, {1, 1, 1}};
-  if (const auto* other = std::get_if<part::OtherLayer>(&layer)) {
-    const std::uint8_t n = other->altium;
-    if (n >= 57 && n <= 72) return {n, static_cast<std::uint8_t>(n - 56), 2};  // Mechanical 1..16
-    return {n, 6, 3};
-  }
-  return kByRole[layer.index()];
+PcbLayerCodes layer_codes(const part::FpLayer& layer) {
+  if (const auto* other = std::get_if<part::OtherLayer>(&layer)) return other_layer_codes(other->altium);
+  return kRoleLayers[layer.index()];
 }
 
 }  // namespace
@@ -74,22 +62,21 @@ std::string push_pcb_record(PcbRecordType type, std::string_view body) {
 }
 
 void set_record_layer(std::string& body, const part::FpLayer& layer) {
-  const LayerCodes codes = layer_codes(layer);
-  put_u8_at(body, 0, codes.layer);
-  if (body.size() < 8) return;
-  const std::size_t position = body.size() - 8;
-  put_u8_at(body, position, codes.class_number);
-  put_u8_at(body, position + 2, codes.class_kind);
+  const PcbLayerCodes codes = layer_codes(layer);
+  put_u8_at(body, PrimitiveBody::kLayer, codes.layer);
+  if (body.size() < PrimitiveBody::kClassNumberFromEnd) return;
+  put_u8_at(body, body.size() - PrimitiveBody::kClassNumberFromEnd, codes.class_number);
+  put_u8_at(body, body.size() - PrimitiveBody::kClassKindFromEnd, codes.class_kind);
 }
 
 std::string write_track_record(const part::FpLayer& layer, double x1, double y1, double x2, double y2, double width) {
   std::string body(reinterpret_cast<const char*>(kTrackBody), sizeof kTrackBody);
   set_record_layer(body, layer);
-  put_i32_le_at(body, 13, convert_coord(x1));
-  put_i32_le_at(body, 17, convert_coord(-y1));
-  put_i32_le_at(body, 21, convert_coord(x2));
-  put_i32_le_at(body, 25, convert_coord(-y2));
-  put_u32_le_at(body, 29, convert_size(width));
+  put_i32_le_at(body, TrackBody::kX1, convert_coord(x1));
+  put_i32_le_at(body, TrackBody::kY1, convert_coord(-y1));
+  put_i32_le_at(body, TrackBody::kX2, convert_coord(x2));
+  put_i32_le_at(body, TrackBody::kY2, convert_coord(-y2));
+  put_u32_le_at(body, TrackBody::kWidth, convert_size(width));
   return push_pcb_record(PcbRecordType::kTrack, body);
 }
 
@@ -97,12 +84,12 @@ std::string write_arc_record(const part::FpLayer& layer, double cx, double cy, d
                              double width) {
   std::string body = arc_body();
   set_record_layer(body, layer);
-  put_i32_le_at(body, 13, convert_coord(cx));
-  put_i32_le_at(body, 17, convert_coord(-cy));
-  put_i32_le_at(body, 21, convert_coord(r));
-  put_f64_le_at(body, 25, start);
-  put_f64_le_at(body, 33, end);
-  put_u32_le_at(body, 41, convert_size(width));
+  put_i32_le_at(body, ArcBody::kCentreX, convert_coord(cx));
+  put_i32_le_at(body, ArcBody::kCentreY, convert_coord(-cy));
+  put_i32_le_at(body, ArcBody::kRadius, convert_coord(r));
+  put_f64_le_at(body, ArcBody::kStartAngle, start);
+  put_f64_le_at(body, ArcBody::kEndAngle, end);
+  put_u32_le_at(body, ArcBody::kWidth, convert_size(width));
   return push_pcb_record(PcbRecordType::kArc, body);
 }
 
@@ -114,17 +101,23 @@ std::string write_pad_record(std::string_view geometry_model, const part::Pad& p
   // A drilled pad goes through every layer (Multi-Layer, 74); others sit on
   // the Top Layer. Layer 33 is the top overlay: readers take a pad there for
   // silkscreen art and the pad is lost.
-  put_u8_at(geometry, 0, hole != 0 ? 74 : 1);
-  put_i32_le_at(geometry, 13, convert_coord(pad.x_mm));
-  put_i32_le_at(geometry, 17, convert_coord(-pad.y_mm));
-  for (const std::size_t offset : {21, 29, 37}) {  // top, middle and bottom sizes
-    put_u32_le_at(geometry, offset, w);
-    put_u32_le_at(geometry, offset + 4, h);
+  put_u8_at(geometry, PadGeometry::kLayer, hole != 0 ? kMultiLayer : kTopLayer);
+  put_i32_le_at(geometry, PadGeometry::kX, convert_coord(pad.x_mm));
+  put_i32_le_at(geometry, PadGeometry::kY, convert_coord(-pad.y_mm));
+  for (const auto& [width, height] : {std::pair{PadGeometry::kTopWidth, PadGeometry::kTopHeight},
+                                      std::pair{PadGeometry::kMiddleWidth, PadGeometry::kMiddleHeight},
+                                      std::pair{PadGeometry::kBottomWidth, PadGeometry::kBottomHeight}}) {
+    put_u32_le_at(geometry, width, w);
+    put_u32_le_at(geometry, height, h);
   }
-  put_u32_le_at(geometry, 45, hole);
-  const std::uint8_t shape = pad.shape == "circle" || pad.shape == "oval" ? 1 : pad.shape == "roundrect" ? 9 : 2;
-  for (const std::size_t offset : {49, 50, 51}) put_u8_at(geometry, offset, shape);
-  if (geometry.size() >= 60) put_f64_le_at(geometry, 52, pad.rotation);
+  put_u32_le_at(geometry, PadGeometry::kHole, hole);
+  // Round pads with two sizes are ovals: Altium draws them so.
+  const std::uint8_t shape = pad.shape == "circle" || pad.shape == "oval" ? kPadRound
+                             : pad.shape == "roundrect"                   ? kPadRoundedRectangle
+                                                                          : kPadRectangle;
+  for (const std::size_t offset : {PadGeometry::kTopShape, PadGeometry::kMiddleShape, PadGeometry::kBottomShape})
+    put_u8_at(geometry, offset, shape);
+  if (geometry.size() >= PadGeometry::kMinSize) put_f64_le_at(geometry, PadGeometry::kRotation, pad.rotation);
 
   std::string body;
   body.reserve(geometry.size() + 40 + pad.number.size());

@@ -6,11 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "altium/pcb_layout.hpp"
 #include "part/footprint.hpp"
 
 namespace zelt::altium {
-
-enum class PcbRecordType : std::uint8_t { kArc = 1, kPad = 2, kTrack = 4 };
 
 // Millimetres to 1/10000 mil, rounded half away from zero and saturated:
 // to i32 for coordinates and radii, to u32 (negatives 0) for sizes and

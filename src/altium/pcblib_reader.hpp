@@ -10,9 +10,10 @@
 
 namespace zelt::altium {
 
-// The first component's footprint; "PcbLib has no component Data stream"
-// when the library holds none.
-Result<part::Footprint> read_pcblib_footprint(const CfbStreams& streams);
+// The footprint of the component named `wanted` when the library holds it,
+// else of the first component; "PcbLib has no component Data stream" when
+// the library holds none.
+Result<part::Footprint> read_pcblib_footprint(const CfbStreams& streams, std::string_view wanted = {});
 
 // The primitives of one component's Data stream: arcs, pads and tracks; every
 // other record, and records too short for their fields, are skipped. `name`

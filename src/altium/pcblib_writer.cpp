@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "altium/byte_appender.hpp"
+#include "altium/byte_cursor.hpp"
 #include "altium/cfb_streams.hpp"
 #include "altium/pcb_records.hpp"
+#include "altium/storage_name.hpp"
 #include "altium/text_record.hpp"
 #include "base/assets.hpp"
 
@@ -15,35 +17,24 @@ namespace {
 
 constexpr std::size_t kMaxName = 255;
 
-std::optional<std::uint32_t> read_u32_at(std::string_view bytes, std::size_t offset) {
-  if (offset > bytes.size() || bytes.size() - offset < 4) return std::nullopt;
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[offset + i]);
-  return value;
-}
-
-// The reference component's first pad: its geometry sub-record (the fifth)
-// is the model every pad is made from.
+// The reference component's first pad: its geometry sub-record is the
+// model every pad is made from.
 Result<std::string> pad_geometry_model(std::string_view reference_data) {
   const auto refuse = [] { return fail("template first record is not a pad"); };
-  const std::size_t header = read_u32_at(reference_data, 0).value_or(0);
-  std::size_t at = 4 + header;
-  if (at < header || at >= reference_data.size() || reference_data[at] != 2) return refuse();
-  ++at;
-  std::string_view geometry;
-  for (int sub = 1; sub <= 6; ++sub) {
-    const auto count = read_u32_at(reference_data, at);
-    if (!count || reference_data.size() - at - 4 < *count) return refuse();
-    if (sub == 5) geometry = reference_data.substr(at + 4, *count);
-    at += 4 + *count;
+  ByteCursor cursor(byte_span(reference_data));
+  if (!cursor.sub_record() || cursor.u8() != static_cast<std::uint8_t>(PcbRecordType::kPad)) return refuse();
+  ByteSpan geometry;
+  for (std::size_t sub = 0; sub < pcb_sub_record_count(static_cast<std::uint8_t>(PcbRecordType::kPad)); ++sub) {
+    const auto body = cursor.sub_record();
+    if (!body) return refuse();
+    if (sub == PadSubRecord::kGeometry) geometry = *body;
   }
-  return std::string(geometry);
+  return std::string(as_chars(geometry));
 }
 
 bool is_component_path(std::string_view path) {
   for (const std::string_view root : {"/REFFP", "/PCBComponent_1"}) {
-    if (path == root || (path.starts_with(root) && path.size() > root.size() && path[root.size()] == '/'))
-      return true;
+    if (path == root || (path.starts_with(root) && path.size() > root.size() && path[root.size()] == '/')) return true;
   }
   return false;
 }
@@ -143,17 +134,15 @@ std::optional<std::size_t> find_component_table(std::string_view data) {
   const std::size_t first = size >= 4 ? size - 4 : 0;
   const std::size_t last = size >= 256 ? size - 256 : 0;
   for (std::size_t p = first + 1; p-- > last;) {
-    const auto count = read_u32_at(data, p);
+    ByteCursor table(byte_span(data.substr(p)));
+    const auto count = table.u32_le();
     if (!count || *count < 1 || *count > 64) continue;
-    std::size_t at = p + 4;
     bool fits = true;
     for (std::uint32_t i = 0; i < *count && fits; ++i) {
-      const auto length = read_u32_at(data, at);
-      fits = length && *length >= 1 && *length <= 256 && size - at - 4 >= *length &&
-             static_cast<unsigned char>(data[at + 4]) == *length - 1;
-      if (fits) at += 4 + *length;
+      const auto entry = table.sub_record();
+      fits = entry && !entry->empty() && entry->size() <= 256 && (*entry)[0] == entry->size() - 1;
     }
-    if (fits && at == size) return p;
+    if (fits && table.at_end()) return p;
   }
   return std::nullopt;
 }
@@ -187,12 +176,11 @@ Result<std::string> write_pcblib(const part::Footprint& footprint) {
     } else if (path == "/Library/ComponentParamsTOC/Header") {
       content = replaced = u32_stream(1);
     }
-    if (auto written = write_stream_at_path(*file, path, content); !written)
-      return fail(std::move(written).error());
+    if (auto written = write_stream_at_path(*file, path, content); !written) return fail(std::move(written).error());
   }
 
   const ComponentStreams component = component_streams(footprint, *pad_model);
-  const std::string storage = "/" + name;
+  const std::string storage = "/" + component_storage_name(name, 0);
   const std::string count = u32_stream(component.primitives), guid_count = u32_stream(component.primitives + 1);
   const std::string parameters =
       frame_text_record("|PATTERN=" + name + "|HEIGHT=0mil|DESCRIPTION=|ITEMGUID=|REVISIONGUID=");

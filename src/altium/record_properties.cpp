@@ -3,20 +3,25 @@
 #include <string>
 
 #include "base/number_parse.hpp"
+#include "base/text.hpp"
 
 namespace zelt::altium {
 
 std::optional<std::string_view> record_property(std::string_view record, std::string_view key) {
-  std::string needle;
-  needle.reserve(key.size() + 2);
-  needle += '|';
-  needle += key;
-  needle += '=';
-  const std::size_t at = record.find(needle);
-  if (at == std::string_view::npos) return std::nullopt;
-  const std::size_t begin = at + needle.size();
-  const std::size_t end = record.find('|', begin);
-  return record.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
+  for (std::size_t bar = record.find('|'); bar != std::string_view::npos; bar = record.find('|', bar + 1)) {
+    const std::size_t begin = bar + 1;
+    if (record.size() - begin <= key.size() || record[begin + key.size()] != '=') continue;
+    if (!ascii_iequals(record.substr(begin, key.size()), key)) continue;
+    const std::size_t value = begin + key.size() + 1;
+    const std::size_t end = record.find('|', value);
+    return record.substr(value, end == std::string_view::npos ? std::string_view::npos : end - value);
+  }
+  return std::nullopt;
+}
+
+bool record_flag(std::string_view record, std::string_view key) {
+  const auto value = record_property(record, key);
+  return value && ascii_iequals(*value, "T");
 }
 
 namespace {

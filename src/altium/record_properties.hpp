@@ -7,8 +7,12 @@
 namespace zelt::altium {
 
 // The value of the first "|key=" in the record, up to the next '|' or the
-// end; nothing when the key is absent. Keys are case-sensitive.
+// end; nothing when the key is absent. Keys are compared ignoring ASCII
+// case: Altium writes them either way ("|Location.X=", "|LOCATION.X=").
 std::optional<std::string_view> record_property(std::string_view record, std::string_view key);
+
+// True when the key's value is "T" (either case).
+bool record_flag(std::string_view record, std::string_view key);
 
 // A coordinate in mils: the key's value counts 10-mil units and the value of
 // key + "_Frac" 1/100000 of a unit; each is 0 when absent or not a number,

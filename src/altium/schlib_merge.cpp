@@ -15,10 +15,8 @@
 namespace zelt::altium {
 namespace {
 
-constexpr std::string_view kCompCount = "|CompCount=";
-constexpr std::string_view kLibRef = "|LibRef";
-// A directory entry's name holds 31 UTF-16 units; storage names are ASCII.
-constexpr std::size_t kMaxEntryName = 31;
+constexpr std::string_view kCompCount = kCompCountKey;
+constexpr std::string_view kLibRef = kLibRefKey;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -43,14 +41,22 @@ Result<std::string_view> file_header_text(std::string_view stream) {
   const std::uint32_t n = read_u32_le_at(byte_span(stream), 0);
   const std::size_t length = n == 0 ? 0 : n - 1;
   if (length > stream.size() - 4) return fail("FileHeader bounds");
-  const std::string_view text = stream.substr(4, length);
-  if (!is_valid_utf8(text)) return fail("FileHeader not UTF-8: stream did not contain valid UTF-8");
-  return text;
+  // Only the ASCII keys are read; Altium writes some values in the Windows
+  // code page, and those bytes are kept as they are.
+  return stream.substr(4, length);
+}
+
+// Where `key` (which starts with '|') next stands in `text` from `from`,
+// ignoring ASCII case; npos when nowhere.
+std::size_t find_key(std::string_view text, std::string_view key, std::size_t from = 0) {
+  for (std::size_t at = text.find('|', from); at != std::string_view::npos; at = text.find('|', at + 1))
+    if (text.size() - at >= key.size() && ascii_iequals(text.substr(at, key.size()), key)) return at;
+  return std::string_view::npos;
 }
 
 // The names "|LibRef<digits>=<name>" entries give; empty ones say nothing.
 void add_listed_names(std::string_view text, std::set<std::string, std::less<>>& names) {
-  for (std::size_t at = text.find(kLibRef); at != std::string_view::npos; at = text.find(kLibRef, at + 1)) {
+  for (std::size_t at = find_key(text, kLibRef); at != std::string_view::npos; at = find_key(text, kLibRef, at + 1)) {
     std::size_t end = at + kLibRef.size();
     while (end < text.size() && is_digit(text[end])) ++end;
     if (end == at + kLibRef.size() || end >= text.size() || text[end] != '=') continue;
@@ -64,7 +70,7 @@ void add_listed_names(std::string_view text, std::set<std::string, std::less<>>&
 // and one LibRef entry per new symbol appended, numbered from `first`.
 Result<std::string> patched_header(std::string_view text, std::size_t first,
                                    const std::vector<const part::Symbol*>& added) {
-  const std::size_t at = text.find(kCompCount);
+  const std::size_t at = find_key(text, kCompCount);
   if (at == std::string_view::npos) return fail("FileHeader has no CompCount");
   const std::size_t digits = at + kCompCount.size();
   std::size_t after = digits;
@@ -72,10 +78,7 @@ Result<std::string> patched_header(std::string_view text, std::size_t first,
   std::string out(text.substr(0, digits));
   out += std::to_string(first + added.size());
   out += text.substr(after);
-  for (std::size_t j = 0; j < added.size(); ++j) {
-    const std::string i = std::to_string(first + j);
-    out += "|LibRef" + i + "=" + added[j]->name + "|PartCount" + i + "=1";
-  }
+  for (std::size_t j = 0; j < added.size(); ++j) out += library_entry(first + j, added[j]->name);
   return out;
 }
 
@@ -85,7 +88,7 @@ std::string free_storage_name(const CompoundWriter& file, const std::string& wan
   if (!file.has_entry("/" + wanted)) return wanted;
   for (std::size_t n = 2;; ++n) {
     const std::string suffix = "_" + std::to_string(n);
-    const std::string candidate = wanted.substr(0, kMaxEntryName - suffix.size()) + suffix;
+    const std::string candidate = cut_to_units(wanted, kMaxEntryUnits - suffix.size()) + suffix;
     if (!file.has_entry("/" + candidate)) return candidate;
   }
 }
@@ -107,8 +110,8 @@ Result<SchlibMerge> merge_into_schlib(std::string_view existing, const std::vect
   if (!streams) return fail(std::move(streams).error());
 
   const auto storages = storage_names(*streams);
-  const auto header_stream = std::find_if(streams->begin(), streams->end(),
-                                          [](const auto& stream) { return stream.first == "/FileHeader"; });
+  const auto header_stream =
+      std::find_if(streams->begin(), streams->end(), [](const auto& stream) { return stream.first == "/FileHeader"; });
   Result<std::string_view> header = header_stream == streams->end()
                                         ? Result<std::string_view>(fail("existing SchLib has no FileHeader"))
                                         : file_header_text(header_stream->second);

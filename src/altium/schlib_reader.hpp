@@ -20,8 +20,9 @@ Result<part::Symbol> read_schlib_symbol(const CfbStreams& streams);
 // or malformed ones are skipped.
 part::Symbol decode_schlib_records(std::string_view data, std::string name);
 
-// A binary pin record's body; nothing when it is shorter than its 26 fixed
-// bytes.
-std::optional<part::Pin> decode_pin_record(ByteSpan body);
+// The records of the component whose Data stream `data` is, its pins moved
+// off the 10-mil grid by the PinFrac stream beside it when there is one.
+// `data.path` ends with "/Data".
+part::Symbol decode_schlib_component(const CfbStreams& streams, const DataStream& data);
 
 }  // namespace zelt::altium

@@ -8,6 +8,7 @@
 
 #include "altium/compound_file.hpp"
 #include "altium/pin_record.hpp"
+#include "altium/schlib_record_kinds.hpp"
 #include "altium/text_record.hpp"
 #include "altium/unique_id.hpp"
 #include "base/number_format.hpp"
@@ -23,6 +24,9 @@ constexpr std::string_view kFileHeader =
     "|VisibleGridSize=10|CustomX=18000|CustomY=18000|UseCustomSheet=T|ReferenceZonesOn=T|Display_Unit=0";
 
 constexpr std::string_view kColor = "16711680";
+
+// Altium counts a symbol's parts one more than it has: 2 for one part.
+constexpr std::string_view kPartCount = "2";
 
 // A double floored to a 64-bit integer the way a saturating cast does:
 // NaN becomes 0, values beyond the range its nearest end.
@@ -67,27 +71,27 @@ std::string graphic_record(const part::Graphic& graphic, const std::string& uid)
       [&](const auto& g) {
         using T = std::decay_t<decltype(g)>;
         if constexpr (std::is_same_v<T, part::GraphicPolyline>) {
-          r = "|RECORD=6|OwnerPartId=1|LineWidth=1|Color=" + std::string(kColor) +
+          r = sch_record::head(sch_record::kPolyline) + "|OwnerPartId=1|LineWidth=1|Color=" + std::string(kColor) +
               "|LocationCount=" + std::to_string(g.points.size());
           for (std::size_t i = 0; i < g.points.size(); ++i) {
             write_coord_property(r, "X" + std::to_string(i + 1), g.points[i][0]);
             write_coord_property(r, "Y" + std::to_string(i + 1), g.points[i][1]);
           }
         } else if constexpr (std::is_same_v<T, part::GraphicRect>) {
-          r = "|RECORD=14|OwnerPartId=1";
+          r = sch_record::head(sch_record::kRectangle) + "|OwnerPartId=1";
           location(g.x1, g.y1);
           write_coord_property(r, "Corner.X", g.x2);
           write_coord_property(r, "Corner.Y", g.y2);
           r += "|LineWidth=1|Color=" + std::string(kColor) + "|AreaColor=11599871|IsSolid=";
           r += g.filled ? "T" : "F";
         } else if constexpr (std::is_same_v<T, part::GraphicCircle>) {
-          r = "|RECORD=11|OwnerPartId=1";
+          r = sch_record::head(sch_record::kEllipse) + "|OwnerPartId=1";
           location(g.cx, g.cy);
           write_coord_property(r, "Radius", g.r);
           write_coord_property(r, "SecondaryRadius", g.r);
           r += "|LineWidth=1|Color=" + std::string(kColor);
         } else {
-          r = "|RECORD=12|OwnerPartId=1";
+          r = sch_record::head(sch_record::kArc) + "|OwnerPartId=1";
           location(g.cx, g.cy);
           write_coord_property(r, "Radius", g.r);
           r += "|StartAngle=" + format_fixed(g.start, 3) + "|EndAngle=" + format_fixed(g.end, 3) +
@@ -102,11 +106,12 @@ std::string graphic_record(const part::Graphic& graphic, const std::string& uid)
 DataStream encode_component(const part::Symbol& symbol) {
   DataStream data(symbol);
   const std::string& name = symbol.name;
-  data.text("|RECORD=1|LibReference=" + name +
-                "|PartCount=1|DisplayModeCount=1|IndexInSheet=-1|OwnerPartId=-1|CurrentPartId=1|LibraryPath=*"
+  data.text(sch_record::head(sch_record::kComponent) + "|LibReference=" + name +
+                "|PartCount=" + std::string(kPartCount) +
+                "|DisplayModeCount=1|IndexInSheet=-1|OwnerPartId=-1|CurrentPartId=1|LibraryPath=*"
                 "|SourceLibraryName=*|SheetPartFileName=*|TargetFileName=*|UniqueID=" +
-                data.uid(0) + "|AreaColor=11599871|Color=128|PartIDLocked=T|AllPinCount=" +
-                std::to_string(symbol.pins.size()),
+                data.uid(0) +
+                "|AreaColor=11599871|Color=128|PartIDLocked=T|AllPinCount=" + std::to_string(symbol.pins.size()),
             "the component");
 
   for (std::size_t g = 0; g < symbol.graphics.size(); ++g)
@@ -116,7 +121,7 @@ DataStream encode_component(const part::Symbol& symbol) {
   if (symbol.graphics.empty()) {
     // Without drawing items the body (or a small default box) is the outline.
     const part::BodyRect body = symbol.body.value_or(part::BodyRect{0, -50, 200, 50});
-    data.text("|RECORD=14|OwnerPartId=1|Location.X=" + std::to_string(body.x1 / 10) +
+    data.text(sch_record::head(sch_record::kRectangle) + "|OwnerPartId=1|Location.X=" + std::to_string(body.x1 / 10) +
                   "|Location.Y=" + std::to_string(body.y1 / 10) + "|Corner.X=" + std::to_string(body.x2 / 10) +
                   "|Corner.Y=" + std::to_string(body.y2 / 10) +
                   "|LineWidth=1|Color=16711680|AreaColor=11599871|IsSolid=T|UniqueID=" + data.uid(14),
@@ -124,38 +129,43 @@ DataStream encode_component(const part::Symbol& symbol) {
   }
 
   data.bytes().reserve(data.bytes().size() + symbol.pins.size() * 48);
-  for (const auto& pin : symbol.pins) push_pin_record(data.bytes(), pin);
+  const PinLabels labels{!symbol.pin_names_hidden.value_or(false), !symbol.pin_numbers_hidden.value_or(false)};
+  for (const auto& pin : symbol.pins) push_pin_record(data.bytes(), pin, labels);
 
-  data.text("|RECORD=34|IndexInSheet=-1|OwnerPartId=-1|Location.X=-5|Location.Y=5|Color=8388608|FontID=1|Text=" +
+  data.text(sch_record::head(sch_record::kDesignator) +
+                "|IndexInSheet=-1|OwnerPartId=-1|Location.X=-5|Location.Y=5|Color=8388608|FontID=1|Text=" +
                 symbol.designator_prefix.value_or("U") + "?|Name=Designator|ReadOnlyState=1|UniqueID=" + data.uid(34),
             "the designator");
-  data.text("|RECORD=41|IndexInSheet=-1|OwnerPartId=-1|Location.X=-5|Location.Y=-15|Color=8388608|FontID=1|Text=*"
-            "|Name=Comment|UniqueID=" +
+  data.text(sch_record::head(sch_record::kParameter) +
+                "|IndexInSheet=-1|OwnerPartId=-1|Location.X=-5|Location.Y=-15|Color=8388608|FontID=1|Text=*"
+                "|Name=Comment|UniqueID=" +
                 data.uid(41),
             "the comment");
   for (std::size_t p = 0; p < symbol.parameters.size(); ++p) {
     const auto& parameter = symbol.parameters[p];
     // Hidden parameters keep their row: the next visible one stays put.
     const std::string place =
-        parameter.visible ? "|Location.X=-5|Location.Y=" + std::to_string(-25 - 10 * static_cast<std::int64_t>(p))
-                          : "";
-    data.text("|RECORD=41|IndexInSheet=-1|OwnerPartId=-1" + place + "|Color=8388608|FontID=1" +
-                  (parameter.visible ? "" : "|IsHidden=T") + "|Text=" + parameter.value + "|Name=" + parameter.name +
-                  "|UniqueID=" + data.uid(static_cast<std::uint32_t>(4100 + p)),
+        parameter.visible ? "|Location.X=-5|Location.Y=" + std::to_string(-25 - 10 * static_cast<std::int64_t>(p)) : "";
+    data.text(sch_record::head(sch_record::kParameter) + "|IndexInSheet=-1|OwnerPartId=-1" + place +
+                  "|Color=8388608|FontID=1" + (parameter.visible ? "" : "|IsHidden=T") + "|Text=" + parameter.value +
+                  "|Name=" + parameter.name + "|UniqueID=" + data.uid(static_cast<std::uint32_t>(4100 + p)),
               "parameter " + parameter.name);
   }
-  data.text("|RECORD=44", "the model list");
+  data.text(sch_record::head(sch_record::kModelList), "the model list");
 
   if (symbol.footprint && !symbol.footprint->empty()) {
     const std::size_t owner =
         std::max<std::size_t>(symbol.graphics.size(), 1) + symbol.pins.size() + symbol.parameters.size() + 3;
     const std::string& footprint = *symbol.footprint;
-    data.text("|RECORD=45|OwnerIndex=" + std::to_string(owner) + "|IndexInSheet=-1|ModelName=" + footprint +
+    data.text(sch_record::head(sch_record::kModel) + "|OwnerIndex=" + std::to_string(owner) +
+                  "|IndexInSheet=-1|ModelName=" + footprint +
                   "|ModelType=PCBLIB|DatafileCount=1|ModelDatafileEntity0=" + footprint +
                   "|ModelDatafileKind0=PCBLIB|IsCurrent=T|UniqueID=" + data.uid(45),
               "the footprint link");
-    data.text("|RECORD=46|OwnerIndex=" + std::to_string(owner + 1), "the footprint link");
-    data.text("|RECORD=48|OwnerIndex=" + std::to_string(owner + 1), "the footprint link");
+    data.text(sch_record::head(sch_record::kModelDatafiles) + "|OwnerIndex=" + std::to_string(owner + 1),
+              "the footprint link");
+    data.text(sch_record::head(sch_record::kModelParameters) + "|OwnerIndex=" + std::to_string(owner + 1),
+              "the footprint link");
   }
   return data;
 }
@@ -185,14 +195,9 @@ void write_coord_property(std::string& out, std::string_view key, double mils) {
   }
 }
 
-std::string component_storage_name(std::string_view symbol_name, std::size_t index) {
-  std::string out;
-  for (std::size_t pos = 0; pos < symbol_name.size();) {
-    const char32_t c = decode_utf8(symbol_name, pos);
-    const bool keep = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-';
-    out += keep ? static_cast<char>(c) : '_';
-  }
-  return out.empty() ? "Component_" + std::to_string(index) : out;
+std::string library_entry(std::size_t index, std::string_view name) {
+  const std::string i = std::to_string(index);
+  return std::string(kLibRefKey) + i + "=" + std::string(name) + "|PartCount" + i + "=" + std::string(kPartCount);
 }
 
 std::string write_component_data(const part::Symbol& symbol) { return encode_component(symbol).bytes(); }
@@ -217,11 +222,10 @@ Result<std::string> write_schlib(const std::vector<part::Symbol>& symbols) {
   auto file = CompoundWriter::create();
   if (!file) return fail(std::move(file).error().context("create CFBF"));
   std::string header(kFileHeader);
-  header += "|CompCount=" + std::to_string(symbols.size());
-  for (std::size_t i = 0; i < symbols.size(); ++i)
-    header += "|LibRef" + std::to_string(i) + "=" + symbols[i].name + "|PartCount" + std::to_string(i) + "=1";
-  for (const auto& [path, text] : {std::pair<std::string_view, std::string_view>{"/FileHeader", header},
-                                   {"/Storage", "|HEADER=Icon storage"}}) {
+  header += std::string(kCompCountKey) + std::to_string(symbols.size());
+  for (std::size_t i = 0; i < symbols.size(); ++i) header += library_entry(i, symbols[i].name);
+  for (const auto& [path, text] :
+       {std::pair<std::string_view, std::string_view>{"/FileHeader", header}, {"/Storage", "|HEADER=Icon storage"}}) {
     if (auto written = create_and_write_stream(*file, path, frame_text_record(text)); !written)
       return fail(std::move(written).error());
   }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "altium/storage_name.hpp"
 #include "base/error.hpp"
 #include "part/symbol.hpp"
 
@@ -16,10 +17,13 @@ namespace zelt::altium {
 // a length in mils as 10-mil units with the fraction in 1/100000 of a unit.
 void write_coord_property(std::string& out, std::string_view key, double mils);
 
-// The storage a symbol's records live in: its name with every character
-// other than an ASCII letter, digit or '-' made '_', or "Component_<index>"
-// when that leaves nothing.
-std::string component_storage_name(std::string_view symbol_name, std::size_t index);
+// Keys of the FileHeader: the component count, and each component's name.
+inline constexpr std::string_view kCompCountKey = "|CompCount=";
+inline constexpr std::string_view kLibRefKey = "|LibRef";
+
+// The FileHeader's entry for component `index`: "|LibRef<i>=<name>" and its
+// part count as Altium counts it (parts plus one).
+std::string library_entry(std::size_t index, std::string_view name);
 
 // The records of one symbol, as its Data stream holds them. Never fails:
 // what a record cannot hold is clamped or cut (see checked_component_data).

@@ -20,7 +20,8 @@ void append_text_record(std::string& buffer, std::string_view text) {
 void push_data_text_record(std::string& out, std::string_view text) {
   if (text.size() > kMaxDataRecordText) text = text.substr(0, kMaxDataRecordText);
   push_u16_le(out, static_cast<std::uint16_t>(text.size() + 1));
-  push_u16_le(out, 0);
+  push_u8(out, 0);
+  push_u8(out, kTextRecordKind);
   out += text;
   out += '\0';
 }

@@ -2,6 +2,7 @@
 // The "|KEY=value" text records of Altium libraries, framed with their
 // length and a closing NUL.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,11 @@ namespace zelt::altium {
 std::string frame_text_record(std::string_view text);
 // The same record appended to `buffer`.
 void append_text_record(std::string& buffer, std::string_view text);
+
+// A record inside a schematic Data stream opens with three bytes of body
+// length and a kind byte: text, or a binary pin record.
+inline constexpr std::uint8_t kTextRecordKind = 0x00;
+inline constexpr std::uint8_t kBinaryRecordKind = 0x01;
 
 // The largest text a record inside a schematic Data stream can carry: its
 // length word counts the NUL too.

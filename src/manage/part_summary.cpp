@@ -22,9 +22,9 @@ struct LayerRole {
 };
 
 // Indexed by the footprint layer role (silk, courtyard, fab, copper, other).
-// Silkscreen and fabrication share one Altium layer; "Other" goes to F.Fab.
+// "Other" goes to F.Fab.
 constexpr std::array<LayerRole, 5> kLayerRoles{{
-    {"Silkscreen", "silk", "F.SilkS", "Mechanical 13 (Assembly Top)"},
+    {"Silkscreen", "silk", "F.SilkS", "Top Overlay"},
     {"Courtyard", "courtyard", "F.CrtYd", "Mechanical 15 (Courtyard Top)"},
     {"Fabrication / Assembly", "fab", "F.Fab", "Mechanical 13 (Assembly Top)"},
     {"Copper", "copper", "F.Cu", "Top Layer"},

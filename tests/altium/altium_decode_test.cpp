@@ -42,9 +42,9 @@ TEST(AltiumStreamChoice, FirstComponentInByteOrderWholeSegmentsSkipped) {
 }
 
 TEST(AltiumPart, AssemblyOfBothHalves) {
-  const std::string sch_data = named("OPA1") + pin_record(0x1E1A, 7706, 0, "IN", "1") +
-                               pin_record(0x1E1A, 7706, 10, "OUT", "2") + pin_record(0x1E1A, 7706, 20, "OUT", "2") +
-                               pin_record(0x1E1A, 7706, 30, "NC", "9") +
+  const std::string sch_data = named("OPA1") + pin_record(0x1A, 30, 30, 0, "IN", "1") +
+                               pin_record(0x1A, 30, 30, 10, "OUT", "2") + pin_record(0x1A, 30, 30, 20, "OUT", "2") +
+                               pin_record(0x1A, 30, 30, 30, "NC", "9") +
                                text_record("|RECORD=41|Name=MANUFACTURER|Text=ACME") +
                                text_record("|RECORD=41|Name=value|Text=10k") +
                                text_record("|RECORD=41|Name=Package|Text=SOIC-8");
@@ -94,7 +94,7 @@ TEST(AltiumPart, LibrariesWithManyComponentsAndForeignRecordsImportTheFirst) {
   Streams streams = {{"/FileHeader", named("HEADER")}, {"/Storage", ""}, {"/SectionKeys", u32(0)}};
   for (const char* name : {"LM358", "LM324", "NE555"}) {
     streams.push_back({"/" + std::string(name) + "/Data",
-                       named(name) + foreign + pin_record(0x1E1A, 7706, 0, "A", "1") + foreign});
+                       named(name) + foreign + pin_record(0x1A, 30, 30, 0, "A", "1") + foreign});
     streams.push_back({"/" + std::string(name) + "/PinTextData", u32(3) + "abc"});
   }
   const std::string pcb_foreign = "\x06" + sub_record(std::string(80, '\x01')) + "\x0C" + sub_record("body") +
@@ -138,11 +138,31 @@ TEST(IntlibStream, CompressedLibrariesReadBackAndBadStreamsFail) {
     ASSERT_FALSE(read) << message;
     EXPECT_EQ(read.error().to_string(), message);
   }
+  // Directory names compare ignoring case, and so does the lookup.
+  auto other_case =
+      read_intlib_libraries(compound_file({{"/SCHLIB/0.SchLib", *packed}, {"/PcbLib/0.PcbLib", *packed}}));
+  ASSERT_TRUE(other_case) << other_case.error().to_string();
+  EXPECT_EQ(other_case->pcblib, library);
   auto missing = read_intlib_libraries(compound_file({{"/SchLib/0.schlib", *packed}}));
   EXPECT_FALSE(missing);
   auto not_compound = read_intlib_libraries("plain text");
   ASSERT_FALSE(not_compound);
   EXPECT_TRUE(not_compound.error().to_string().starts_with("open IntLib: "));
+}
+
+// The footprint a symbol links to is the one read, when the .PcbLib holds
+// it under that name (its storage name may differ); else the first.
+TEST(AltiumPart, FootprintTheSymbolLinksTo) {
+  const std::string pcb = compound_file({{"/FileHeader", ""},
+                                         {"/A/Data", pcb_data("A", pad_record("1", 0, 0, 1, 1, 0, 2, 0))},
+                                         {"/B_C/Data", pcb_data("B/C", pad_record("2", 0, 0, 1, 1, 0, 2, 0))}});
+  const std::pair<std::string, std::string> cases[] = {{"B/C", "B/C"}, {"MISSING", "A"}, {"", "A"}};
+  for (const auto& [link, footprint] : cases) {
+    const std::string model = link.empty() ? "" : text_record("|RECORD=45|ModelName=" + link);
+    auto part = decode_altium(schlib_file(named("S") + model), pcb, "");
+    ASSERT_TRUE(part) << part.error().to_string();
+    EXPECT_EQ(part->footprint.name, footprint) << link;
+  }
 }
 
 }  // namespace

@@ -77,20 +77,19 @@ TEST(ExportAltiumCommand, WritesBothLibrariesThatOlefileReads) {
   write_file(dir.file("rich.json"), rich_part());
 
   struct Case {
-    std::string part, mpn, counts, footprint_header;
+    std::string part, mpn, pins, pads, footprint_header;
   };
   // Primitive counts: the example has 4 pads, 6 lines, a rectangle (4
   // tracks), a circle and an arc; the rich part 11 pads, 2 lines, 2
   // rectangles, a circle and 2 arcs.
-  for (const Case& c : {Case{"example.json", "ZLT1117", "(4 pins)", "/ZLT1117/Header 4 10000000"},
-                        Case{"rich.json", "RICH-42", "(7 pins)", "/QFN-9/Header 4 18000000"}}) {
+  for (const Case& c : {Case{"example.json", "ZLT1117", "(4 pins)", "(4 pads)", "/ZLT1117/Header 4 10000000"},
+                        Case{"rich.json", "RICH-42", "(7 pins)", "(11 pads)", "/QFN-9/Header 4 18000000"}}) {
     SCOPED_TRACE(c.part);
     run = run_cli({"export-altium", c.part}, {.cwd = dir.path()});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const std::string schlib = dir.file(c.mpn + ".SchLib"), pcblib = dir.file(c.mpn + ".PcbLib");
-    EXPECT_EQ(run.out.rfind("OK: wrote ./" + c.mpn + ".SchLib " + c.counts + " + ./" + c.mpn + ".PcbLib (", 0), 0u)
-        << run.out;
+    EXPECT_EQ(run.out, "OK: wrote ./" + c.mpn + ".SchLib " + c.pins + " + ./" + c.mpn + ".PcbLib " + c.pads + "\n");
 
     for (const auto& file : {schlib, pcblib}) {
       const std::string seen = olefile_listing(file);
@@ -104,6 +103,38 @@ TEST(ExportAltiumCommand, WritesBothLibrariesThatOlefileReads) {
     }
     EXPECT_NE(olefile_listing(schlib).find("/" + c.mpn + "/Data "), std::string::npos);
     EXPECT_NE(olefile_listing(pcblib).find(c.footprint_header), std::string::npos);
+  }
+}
+
+// No output goes unnamed: without an mpn the files take the symbol's name
+// (or "part"), and a footprint without a name is stored under the symbol's.
+TEST(ExportAltiumCommand, NamesForWhatThePartLeavesEmpty) {
+  TempDir dir;
+  struct Case {
+    std::string part, files, intlib, storage;
+  };
+  const std::string no_mpn = rich_part("\"mpn\": \"RICH-42\"", "\"mpn\": \"\"");
+  const auto without = [](std::string text, const std::string& name) {
+    text.replace(text.find("\"name\": \"" + name + "\""), name.size() + 10, "\"name\": \"\"");
+    return text;
+  };
+  const Case cases[] = {
+      {no_mpn, "RICH-42", "RICH-42.IntLib", "/QFN-9/Data"},
+      {without(no_mpn, "RICH-42"), "part", "part.IntLib", "/QFN-9/Data"},
+      {without(rich_part(), "QFN-9"), "RICH-42", "RICH-42.IntLib", "/RICH-42/Data"},
+  };
+  for (const auto& c : cases) {
+    write_file(dir.file("p.json"), c.part);
+    auto run = run_cli({"export-altium", "p.json"}, {.cwd = dir.path()});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with("OK: wrote ./" + c.files + ".SchLib (7 pins) + ./" + c.files + ".PcbLib"))
+        << run.out;
+    EXPECT_NE(olefile_listing(dir.file(c.files + ".PcbLib")).find(c.storage + " "), std::string::npos) << c.storage;
+    run = run_cli({"export-intlib", "p.json"}, {.cwd = dir.path()});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with("OK: wrote " + c.intlib + " (")) << run.out;
+    std::filesystem::remove_all(dir.path());
+    std::filesystem::create_directory(dir.path());
   }
 }
 
@@ -121,7 +152,7 @@ TEST(ExportAltiumCommand, FailuresWriteNothing) {
   TempDir dir;
   std::filesystem::create_directory(dir.file("out"));
   write_file(dir.file("p.json"), rich_part());
-  write_file(dir.file("long_pin.json"), rich_part("\"length\": 150", "\"length\": 3000"));
+  write_file(dir.file("long_pin.json"), rich_part("\"length\": 150", "\"length\": 400000"));
   write_file(dir.file("long_pad.json"),
              rich_part("\"number\": \"M4\"", "\"number\": \"" + std::string(300, 'M') + "\""));
   struct Case {
@@ -134,7 +165,7 @@ TEST(ExportAltiumCommand, FailuresWriteNothing) {
       {{dir.file("p.json"), "--out-dir", dir.file("none")},
        "ERROR: Cannot write " + dir.file("none/RICH-42.SchLib") + ": No such file or directory (os error 2)\n"},
       {{dir.file("long_pin.json"), "--out-dir", dir.file("out")},
-       "ERROR: symbol RICH-42: pin 2: length 3000 mils is outside the 0..2559 a pin record holds\n"},
+       "ERROR: symbol RICH-42: pin 2: length 400000 mils is outside the 0..327670 a pin record holds\n"},
       {{dir.file("long_pad.json"), "--out-dir", dir.file("out")},
        "ERROR: a pad number of 300 bytes does not fit a .PcbLib pad (255 at most)\n"},
   };

@@ -24,7 +24,12 @@ Result<part::Footprint> read_footprint(const std::string& data, const std::strin
 
 TEST(PcbLibRecords, PadsArcsAndTracks) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
+  // Altium's rounded rectangle: a round pad whose size-and-shape
+  // sub-record gives the top layer the rounded-rectangle shape.
+  std::string rounded = pad_record("5", 0, 0, 2, 1, 0, 1, 0.0);
+  rounded.replace(rounded.size() - 4, 4, sub_record(std::string(532, '\0') + "\x09" + std::string(63, '\0')));
   const std::string records =
+      pad_record("4", 0, 0, 2, 1, 0, 1, 0.0) + rounded +
       pad_record("1", 500000, 500000, 200000, 100000, 0, 9, 90.0) +
       pad_record("2", -500000, 0, 100000, 100000, 314961, 2, nan) + pad_record("3", 0, 0, 1, 1, 0, 1, 0.0) +
       arc_record(33, 0, 0, 100000, 0.0, 360.0, 5000) + arc_record(71, 0, 0, 100000, 10.0, 369.95, 5000) +
@@ -36,6 +41,8 @@ TEST(PcbLibRecords, PadsArcsAndTracks) {
   ASSERT_TRUE(footprint) << footprint.error().to_string();
   EXPECT_EQ(footprint->name, "SOIC8");
   const std::vector<part::Pad> pads = {
+      {"4", 0, 0, 2 * kMm, kMm, 0, 0, "oval"},  // round with two sizes
+      {"5", 0, 0, 2 * kMm, kMm, 0, 0, "roundrect"},
       {"1", 500000 * kMm, -500000 * kMm, 200000 * kMm, 100000 * kMm, 0, 90, "roundrect"},
       {"2", -500000 * kMm, 0, 100000 * kMm, 100000 * kMm, 314961 * kMm, 0, "rect"},
       {"3", 0, 0, kMm, kMm, 0, 0, "circle"},

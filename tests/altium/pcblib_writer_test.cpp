@@ -54,10 +54,10 @@ TEST(PcbUnits, ConvertRoundsAndSaturates) {
 TEST(PcbRecords, TrackAndArcBytes) {
   EXPECT_EQ(hex(write_track_record(part::SilkLayer{}, 0, 0, 1.27, -1.27, 0.254)),
             "04 31 00 00 00 "
-            "45 0C 00 FF FF FF FF FF FF FF FF FF FF "
+            "21 0C 00 FF FF FF FF FF FF FF FF FF FF "  // silk: Top Overlay
             "00 00 00 00 00 00 00 00 20 A1 07 00 20 A1 07 00 "  // (0, 0) to (500000, 500000): y flipped
             "A0 86 01 00 00 00 00 00 00 00 00 00 "
-            "0D 00 02 01 00 00 00 00");
+            "06 00 03 01 00 00 00 00");
   EXPECT_EQ(hex(write_arc_record(part::CourtyardLayer{}, 0, 1.27, 1.27, 0, 360, 0.05)),
             "01 3C 00 00 00 "
             "47 0C 00 FF FF FF FF FF FF FF FF FF FF "
@@ -73,7 +73,7 @@ TEST(PcbRecords, LayerByteAndClassPairByRole) {
     int byte, number, kind;
   };
   const Case cases[] = {
-      {part::SilkLayer{}, 69, 13, 2},       {part::FabLayer{}, 69, 13, 2},       {part::CourtyardLayer{}, 71, 15, 2},
+      {part::SilkLayer{}, 33, 6, 3},        {part::FabLayer{}, 69, 13, 2},       {part::CourtyardLayer{}, 71, 15, 2},
       {part::CopperLayer{}, 1, 1, 1},       {part::OtherLayer{57}, 57, 1, 2},    {part::OtherLayer{72}, 72, 16, 2},
       {part::OtherLayer{56}, 56, 6, 3},     {part::OtherLayer{73}, 73, 6, 3},    {part::OtherLayer{0}, 0, 6, 3},
   };
@@ -201,6 +201,10 @@ TEST(PcbLibFile, TemplateStreamsAndOneComponentReadBack) {
       EXPECT_EQ(streams[path], content) << path;
     }
   }
+  // The template's header: its format name, version and library UniqueID.
+  EXPECT_EQ(streams["/FileHeader"], u32(27) + "\x1B" "PCB 6.0 Binary Library File" +
+                                        std::string("\x0A\xD7\xA3\x70\x3D\x0A\x14\x40", 8) + u32(8) +
+                                        "\x08" "LKEIADXC");
   std::vector<std::string> own;
   for (const auto& [path, content] : streams)
     if (path.starts_with("/QFN-9")) own.push_back(path);
@@ -274,9 +278,9 @@ TEST(PcbLibFile, EmptyNestedAndLongNames) {
   bytes = write_pcblib(part::Footprint{"Conn/2/x", {}, {}});
   ASSERT_TRUE(bytes) << bytes.error().to_string();
   streams = streams_of(*bytes);
-  EXPECT_EQ(streams["/Conn"], "<storage>");
-  EXPECT_EQ(streams["/Conn/2"], "<storage>");
-  EXPECT_EQ(streams["/Conn/2/x/Data"], entry("Conn/2/x"));
+  // A "/" in the name makes no nested storages.
+  EXPECT_FALSE(streams.contains("/Conn"));
+  EXPECT_EQ(streams["/Conn_2_x/Data"], entry("Conn/2/x"));
 
   // Storage names hold 31 characters; the component keeps its whole name.
   const std::string long_name = "QFN-32-1EP_5x5mm_P0.5mm_EP3.45x3.45mm";

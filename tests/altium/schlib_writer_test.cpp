@@ -48,55 +48,59 @@ TEST(PinRecord, WholeRecordOfAPinPointingLeft) {
   push_pin_record(out, pin("1", "A", 0, 100, 300, 180));
   EXPECT_EQ(hex(out),
             "24 00 00 01 "                      // body length 36, binary
-            "02 00 00 00 00 01 00 00 00 00 00 00 00 01 04 "
-            "00 1E "                            // length word 0x1E00 with the orientation bits
-            "00 E2 FF "                         // x of the body end: -300 mils * 25.6
-            "0A 00 "                            // y: 100 mils / 10
+            "02 00 00 00 00 01 00 00 00 00 00 00 "
+            "00 01 04 "                         // no description, formal type, passive
+            "18 "                               // code 0 (rightwards), name and designator shown
+            "1E 00 "                            // length: 30 tens of mils
+            "E2 FF 0A 00 "                      // body end (-300, 100) in tens of mils
             "00 00 00 00 01 41 01 31 00 03 7C 26 7C 00");
 }
 
-TEST(PinRecord, LengthWordAndEndForEachOrientation) {
+TEST(PinRecord, FlagsLengthAndEndForEachOrientation) {
   struct Case {
     part::Pin pin;
+    PinLabels labels;
     std::string bytes_15_to_21;
   };
   const Case cases[] = {
-      {pin("1", "A", 0, 100, 300, 180), "00 1E 00 E2 FF 0A 00"},
-      {pin("1", "A", 0, 0, std::nullopt, 0), "1A 1E 1A 1E 00 00 00"},  // 301 mils to the right
-      {pin("1", "A", 100, 0, 200, 90), "03 14 00 0A 00 14 00"},
-      {pin("1", "A", 0, 0, 100, 270), "01 0A 00 00 00 F6 FF"},
-      {pin("1", "A", 0, 15, 0, 360), "02 00 00 00 00 02 00"},  // 360 is a full turn; y 1.5 rounds away from 0
-      {pin("1", "A", -3, -15, 5, 0), "82 00 33 00 00 FE FF"},  // off the 10-mil grid: x keeps its fraction
+      {pin("1", "A", 0, 100, 300, 180), {}, "18 1E 00 E2 FF 0A 00"},
+      {pin("1", "A", 0, 0, std::nullopt, 0), {}, "1A 1E 00 1E 00 00 00"},  // 300 mils to the right
+      {pin("1", "A", 100, 0, 200, 90), {}, "1B 14 00 0A 00 14 00"},
+      {pin("1", "A", 0, 0, 100, 270), {}, "19 0A 00 00 00 F6 FF"},
+      {pin("1", "A", 0, 15, 0, 360), {}, "1A 00 00 00 00 02 00"},  // a full turn; y 1.5 rounds away from 0
+      {pin("1", "A", -3, -15, 5, 0), {}, "1A 01 00 01 00 FE FF"},  // off the grid: rounded onto it
+      {pin("1", "A", 0, 0, 100, 0), {false, true}, "12 0A 00 0A 00 00 00"},  // names hidden
+      {pin("1", "A", 0, 0, 100, 0), {true, false}, "0A 0A 00 0A 00 00 00"},  // numbers hidden
+      // Nothing spills into the neighbouring fields at the ends of the range.
+      {pin("1", "A", -327680, 327670, 0, 0), {}, "1A 00 00 00 80 FF 7F"},
   };
   for (const auto& c : cases) {
     std::string out;
-    push_pin_record(out, c.pin);
+    push_pin_record(out, c.pin, c.labels);
     EXPECT_EQ(hex(out.substr(4 + 15, 7)), c.bytes_15_to_21) << c.pin.x << "," << c.pin.y << " r" << c.pin.rotation;
   }
 }
 
 TEST(PinRecord, RefusesWhatTheRecordCannotHold) {
   const std::string long_text(256, 'n');
+  const std::string beyond = " mils lies beyond what a pin record holds (-327680..327670 each way)";
   struct Case {
     part::Pin pin;
     std::string error;  // empty: fits
   };
   const Case cases[] = {
-      {pin("1", std::string(255, 'n'), 0, 0, 2559, 0), ""},
-      {pin("1", "A", 327679 - 2559, 0, 2559, 0), ""},
-      {pin("1", "A", 0, 327670, 0, 0), ""},
+      {pin("1", std::string(255, 'n'), 0, 0, 2560, 0), ""},
+      {pin("1", "A", 327670 - 2560, 0, 2560, 0), ""},
+      {pin("1", "A", -327680, 327670, 0, 0), ""},
+      {pin("1", "A", 0, 0, 327670, 180), ""},
       {pin("7", long_text, 0, 0, 100, 0), "pin 7: its 256-byte name does not fit a pin record (255 at most)"},
       {pin(long_text, "A", 0, 0, 100, 0),
        "a pin with a 256-byte number: numbers over 255 bytes do not fit a pin record"},
-      {pin("2", "A", 0, 0, 2560, 0), "pin 2: length 2560 mils is outside the 0..2559 a pin record holds"},
-      {pin("2", "A", 0, 0, -10, 0), "pin 2: length -10 mils is outside the 0..2559 a pin record holds"},
-      {pin("3", "A", 327680, 0, 0, 0),
-       "pin 3: its end at (327680, 0) mils lies beyond what a pin record holds (|x| under 327680, |y| up to 327670)"},
-      {pin("3", "A", 0, 327675, 0, 0),
-       "pin 3: its end at (0, 327675) mils lies beyond what a pin record holds (|x| under 327680, |y| up to 327670)"},
-      {pin("4", "A", 2147483647, 0, std::nullopt, 0),
-       "pin 4: its end at (2147483948, 0) mils lies beyond what a pin record holds (|x| under 327680, |y| up to "
-       "327670)"},
+      {pin("2", "A", 0, 0, 327680, 180), "pin 2: length 327680 mils is outside the 0..327670 a pin record holds"},
+      {pin("2", "A", 0, 0, -10, 0), "pin 2: length -10 mils is outside the 0..327670 a pin record holds"},
+      {pin("3", "A", 327680, 0, 0, 0), "pin 3: its end at (327680, 0)" + beyond},
+      {pin("3", "A", 0, 327675, 0, 0), "pin 3: its end at (0, 327680)" + beyond},
+      {pin("4", "A", 2147483647, 0, std::nullopt, 0), "pin 4: its end at (2147483950, 0)" + beyond},
   };
   for (const auto& c : cases) {
     auto fits = check_pin_fits(c.pin);
@@ -119,10 +123,16 @@ TEST(SchLibText, CoordinatePropertiesIdsAndStorageNames) {
   EXPECT_EQ(make_unique_id("S", 0), "QLGZHBRR");
   EXPECT_EQ(make_unique_id("RICH-42", 1000), "HPJSREXS");
 
-  EXPECT_EQ(component_storage_name("AB 12/x", 3), "AB_12_x");
-  EXPECT_EQ(component_storage_name("\xC2\xB5", 0), "_");  // µ, two bytes, one character
-  EXPECT_EQ(component_storage_name("", 0), "Component_0");
-  EXPECT_EQ(component_storage_name("LM-317", 5), "LM-317");
+  const std::pair<std::string, std::string> names[] = {
+      {"AB 12/x", "AB 12_x"},
+      {"12.288MHz Crystal", "12.288MHz Crystal"},
+      {"\xC2\xB5", "\xC2\xB5"},
+      {"<>:\"/\\|?*\x01\x7F.", "___________."},
+      {"This component has a long name, long designator", "This component has a long name,"},
+      {"\xF0\x9F\x98\x80" + std::string(30, 'a'), "\xF0\x9F\x98\x80" + std::string(29, 'a')},  // two units
+      {"", "Component_3"},
+  };
+  for (const auto& [name, storage] : names) EXPECT_EQ(component_storage_name(name, 3), storage) << name;
 }
 
 part::Symbol small_symbol() {
@@ -139,7 +149,7 @@ TEST(ComponentData, RecordsOfASymbolInOrder) {
   std::string pin_record;
   push_pin_record(pin_record, small_symbol().pins[0]);
   const std::vector<std::string> expected = {
-      "|RECORD=1|LibReference=S|PartCount=1|DisplayModeCount=1|IndexInSheet=-1|OwnerPartId=-1|CurrentPartId=1"
+      "|RECORD=1|LibReference=S|PartCount=2|DisplayModeCount=1|IndexInSheet=-1|OwnerPartId=-1|CurrentPartId=1"
       "|LibraryPath=*|SourceLibraryName=*|SheetPartFileName=*|TargetFileName=*|UniqueID=QLGZHBRR"
       "|AreaColor=11599871|Color=128|PartIDLocked=T|AllPinCount=1",
       // The body in 10-mil units, cut toward zero.
@@ -229,13 +239,17 @@ TEST(SchLibFile, StreamsReadBackThroughTheCompoundLayer) {
   ASSERT_TRUE(file) << file.error().to_string();
   std::string listing;
   for (const auto& entry : file->walk()) listing += entry.path + " ";
-  EXPECT_EQ(listing, "/S /S/Data /AB_12_x /AB_12_x/Data /Storage /FileHeader ");
+  EXPECT_EQ(listing, "/S /S/Data /AB 12_x /AB 12_x/Data /Storage /FileHeader ");
 
   const std::string header = *file->read_stream("/FileHeader");
   const std::string text = header.substr(4, header.size() - 5);
   EXPECT_EQ(header.substr(0, 4), std::string("\xCD\x01\x00\x00", 4));  // 460 + 1
-  EXPECT_EQ(text.find("|CompCount=2"), 396u);
-  EXPECT_EQ(text.substr(396), "|CompCount=2|LibRef0=S|PartCount0=1|LibRef1=AB 12/x|PartCount1=1");
+  EXPECT_EQ(text.substr(0, 396),
+            "|HEADER=Protel for Windows - Schematic Library Editor Binary File Version 5.0|Weight=0|MinorVersion=9"
+            "|UniqueID=ZELTSFHX|FontIdCount=1|Size1=10|FontName1=Times New Roman|UseMBCS=T|IsBOC=T|SheetStyle=9"
+            "|BorderOn=T|SheetNumberSpaceSize=12|AreaColor=16317695|SnapGridOn=T|SnapGridSize=10|VisibleGridOn=T"
+            "|VisibleGridSize=10|CustomX=18000|CustomY=18000|UseCustomSheet=T|ReferenceZonesOn=T|Display_Unit=0");
+  EXPECT_EQ(text.substr(396), "|CompCount=2|LibRef0=S|PartCount0=2|LibRef1=AB 12/x|PartCount1=2");
   EXPECT_EQ(header.back(), '\0');
   EXPECT_EQ(*file->read_stream("/Storage"), std::string("\x15\x00\x00\x00|HEADER=Icon storage\0", 25));
   EXPECT_EQ(*file->read_stream("/S/Data"), write_component_data(small_symbol()));
@@ -243,10 +257,11 @@ TEST(SchLibFile, StreamsReadBackThroughTheCompoundLayer) {
 
 TEST(SchLibFile, RefusesSymbolsThatDoNotFitOrClash) {
   part::Symbol bad = small_symbol();
-  bad.pins[0].length = 5000;
+  bad.pins[0].length = 400000;
   auto bytes = write_schlib({bad});
   ASSERT_FALSE(bytes);
-  EXPECT_EQ(bytes.error().to_string(), "symbol S: pin 1: length 5000 mils is outside the 0..2559 a pin record holds");
+  EXPECT_EQ(bytes.error().to_string(),
+            "symbol S: pin 1: length 400000 mils is outside the 0..327670 a pin record holds");
 
   part::Symbol storage = small_symbol();
   storage.name = "storage";  // the same directory entry as the "Storage" stream

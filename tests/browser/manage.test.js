@@ -121,7 +121,7 @@ await runTest('manager lists, searches, opens a part and draws its model', async
     await page.waitForSelector('#layers tbody tr');
     const rows = await page.locator('#layers tbody tr').evaluateAll((trs) => trs.map((tr) => tr.innerText.replace(/\s+/g, ' ').trim()));
     const expected = ['Copper 2 F.Cu Top Layer', 'Courtyard 1 F.CrtYd Mechanical 15 (Courtyard Top)',
-      'Silkscreen 2 F.SilkS Mechanical 13 (Assembly Top)'];
+      'Silkscreen 2 F.SilkS Top Overlay'];
     if (JSON.stringify(rows) !== JSON.stringify(expected)) throw new Error(`layer rows: ${JSON.stringify(rows)}`);
     const summary = await page.locator('#summary').innerText();
     if (!summary.includes('pins: 2') || !summary.includes('kicad (generated)')) throw new Error(`summary: ${summary}`);

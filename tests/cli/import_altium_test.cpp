@@ -12,9 +12,9 @@ namespace {
 using namespace altium_records;
 
 const std::string kSchLib = schlib_file(
-    text_record("|RECORD=1|LibReference=AB/1") + pin_record(0x1E1A, 7706, 0, "IN", "1") +
+    text_record("|RECORD=1|LibReference=AB/1") + pin_record(0x1A, 30, 30, 0, "IN", "1") +
         text_record("|RECORD=14|Location.X=0|Location.Y=-5|Corner.X=20|Corner.Y=5|LineWidth=1|IsSolid=T") +
-        pin_record(0x1000, 2560, 20, "OUT", "2") + text_record("|RECORD=34|Text=R?") +
+        pin_record(0x18, 16, 10, 20, "OUT", "2") + text_record("|RECORD=34|Text=R?") +
         text_record("|RECORD=41|Name=Value|Text=1k"),
     "AB_1");
 const std::string kPcbLib =

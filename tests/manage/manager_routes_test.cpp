@@ -70,7 +70,7 @@ TEST_F(ManagerRoutes, PartSummaryFromTheFirstReadablePartJson) {
       R"j({"altium":"Mechanical 15 (Courtyard Top)","count":1,"key":"courtyard","kicad":"F.CrtYd","role":"Courtyard"},)j"
       R"j({"altium":"Mechanical 13 (Assembly Top)","count":1,"key":"fab","kicad":"F.Fab","role":"Fabrication / Assembly"},)j"
       R"({"altium":"Mechanical 1","count":1,"key":"other","kicad":"F.Fab","role":"Other"},)"
-      R"j({"altium":"Mechanical 13 (Assembly Top)","count":1,"key":"silk","kicad":"F.SilkS","role":"Silkscreen"}],)j"
+      R"j({"altium":"Top Overlay","count":1,"key":"silk","kicad":"F.SilkS","role":"Silkscreen"}],)j"
       R"("mpn":"LM358\"A\\B","pads":2,"pins":2,"source_kind":"zelt-lbr json","status":"ok"})";
   // abc.zelt-lbr.json does not read as a part; there is no KiCad pair, so
   // only the JSON can answer.
@@ -94,7 +94,7 @@ TEST_F(ManagerRoutes, PartSummaryFallsBackToTheKicadPair) {
                R"({"glb":true,"id":"kp","layers":[)"
                R"({"altium":"Top Layer","count":4,"key":"copper","kicad":"F.Cu","role":"Copper"},)"
                R"j({"altium":"Mechanical 15 (Courtyard Top)","count":1,"key":"courtyard","kicad":"F.CrtYd","role":"Courtyard"},)j"
-               R"j({"altium":"Mechanical 13 (Assembly Top)","count":3,"key":"silk","kicad":"F.SilkS","role":"Silkscreen"}],)j"
+               R"j({"altium":"Top Overlay","count":3,"key":"silk","kicad":"F.SilkS","role":"Silkscreen"}],)j"
                R"j("mpn":"kp","pads":4,"pins":2,"source_kind":"kicad (generated)","status":"ok"})j",
                "kicad");
   local_part("half", {{"kicad_sym", kSymbol}});

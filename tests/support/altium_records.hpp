@@ -33,13 +33,15 @@ inline std::string schlib_record(std::uint8_t kind, std::string_view body) {
 }
 inline std::string text_record(std::string_view text) { return schlib_record(0, std::string(text) + '\0'); }
 
-// A binary pin record from its raw fields: the length word with the
-// orientation code in its two low bits, x of the outer end in 1/25.6 mil,
-// y in 10-mil units.
-inline std::string pin_record(std::uint16_t length_word, std::int32_t x_word, std::int16_t y_units,
-                              std::string_view name, std::string_view number) {
-  std::string body = std::string("\x02\x00\x00\x00\x00\x01\x00", 7) + std::string(6, '\0') + "\x01\x04";
-  body += le(length_word, 2) + le(static_cast<std::uint32_t>(x_word), 3) + le(static_cast<std::uint16_t>(y_units), 2);
+// A binary pin record from its raw fields: the flags byte (orientation code
+// in its two low bits), then length, x and y of the body end in 10-mil
+// units, and an optional description before them.
+inline std::string pin_record(std::uint8_t flags, std::int16_t length, std::int16_t x, std::int16_t y,
+                              std::string_view name, std::string_view number, std::string_view description = "") {
+  std::string body = std::string("\x02\x00\x00\x00\x00\x01\x00\x00", 8) + std::string(4, '\0') + pascal(description);
+  body += std::string("\x01\x04", 2) + static_cast<char>(flags);
+  body += le(static_cast<std::uint16_t>(length), 2) + le(static_cast<std::uint16_t>(x), 2) +
+          le(static_cast<std::uint16_t>(y), 2);
   body += std::string(4, '\0') + pascal(name) + pascal(number) + std::string("\x00\x03|&|\x00", 6);
   return schlib_record(1, body);
 }

@@ -1,3 +1,4 @@
+#include "altium/export_names.hpp"
 #include "altium/pcblib_writer.hpp"
 #include "altium/schlib_writer.hpp"
 #include "base/file_name.hpp"
@@ -21,13 +22,13 @@ int run_export_altium(const ExportAltiumArgs& args) {
     print_error(schlib.error().to_string());
     return 1;
   }
-  auto pcblib = altium::write_pcblib(part.footprint);
+  auto pcblib = altium::write_pcblib(altium::named_footprint(part));
   if (!pcblib) {
     print_error(pcblib.error().to_string());
     return 1;
   }
 
-  const std::string stem = safe_file_name(part.mpn);
+  const std::string stem = safe_file_name(altium::export_stem(part));
   const std::string schlib_path = join_path(args.out_dir, stem + ".SchLib");
   const std::string pcblib_path = join_path(args.out_dir, stem + ".PcbLib");
   if (!write_output_files({{schlib_path, *schlib}, {pcblib_path, *pcblib}})) return 1;

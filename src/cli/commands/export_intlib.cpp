@@ -1,3 +1,4 @@
+#include "altium/export_names.hpp"
 #include "altium/intlib_writer.hpp"
 #include "base/file_name.hpp"
 #include "cli/handlers.hpp"
@@ -18,7 +19,7 @@ int run_export_intlib(const ExportIntlibArgs& args) {
     print_error(intlib.error().to_string());
     return 1;
   }
-  const std::string path = args.out ? *args.out : safe_file_name(part.mpn) + ".IntLib";
+  const std::string path = args.out ? *args.out : safe_file_name(altium::export_stem(part)) + ".IntLib";
   if (!write_output_files({{path, *intlib}})) return 1;
   print_ok("wrote " + path + " (" + std::to_string(intlib->size()) + " bytes) \xE2\x80\x94 symbol + footprint bundled");
   return 0;
