@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/command_error.hpp"
+
 namespace CLI {
 class App;
 }
@@ -50,8 +52,8 @@ struct ArgSpec {
 using ArgValues = std::vector<std::optional<std::string>>;
 
 // A parsed command ready to run: its handler bound to its own arguments.
-// Running it returns the process exit code.
-using Command = std::function<int()>;
+// Running it returns the process exit code, or the error that stopped it.
+using Command = std::function<CommandResult<int>()>;
 
 struct SubcommandSpec {
   std::string_view name;

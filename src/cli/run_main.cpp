@@ -17,7 +17,12 @@ int run_main(int argc, char** argv) {
     if (!exit->err.empty()) write_stderr(exit->err);
     return exit->code;
   }
-  return std::get<Command>(outcome)();
+  CommandResult<int> result = std::get<Command>(outcome)();
+  if (!result) {
+    print_failure(result.error());
+    return 1;
+  }
+  return *result;
 }
 
 }  // namespace zelt::cli

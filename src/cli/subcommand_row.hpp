@@ -50,7 +50,7 @@ ArgField<Args> option(std::string_view id, Field Args::*field, char short_name, 
 // One row: name, about text, arguments in declaration order, handler.
 template <class Args>
 SubcommandSpec subcommand(std::string_view name, std::string_view about, std::vector<ArgField<Args>> fields,
-                          int (*handler)(const Args&)) {
+                          CommandResult<int> (*handler)(const Args&)) {
   SubcommandSpec spec{name, about, {}, {}};
   std::vector<std::function<void(Args&, const std::optional<std::string>&)>> stores;
   for (ArgField<Args>& field : fields) {
