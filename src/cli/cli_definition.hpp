@@ -1,13 +1,21 @@
 #pragma once
 // The command-line vocabulary: the root command, its 17 subcommands and every
-// argument, declared once in a table. The table builds the CLI11 parser, and
-// the parser drives help, usage errors and the completion scripts.
+// argument, declared once in a table. Each row names a subcommand, its about
+// text, its arguments and its handler; the table builds the CLI11 parser
+// (which drives help, usage errors and the completion scripts), reads the
+// parsed values into the handler's own record and dispatches to it.
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
-#include <CLI/CLI.hpp>
+#include "cli/command_error.hpp"
+
+namespace CLI {
+class App;
+}
 
 namespace zelt::cli {
 
@@ -22,8 +30,13 @@ enum class ValueType {
   Shell,   // one of the shell names below
 };
 
+// The shells `completions` accepts, in the order they are listed; their
+// names, in the same order.
+enum class Shell { Bash, Elvish, Fish, PowerShell, Zsh };
+const std::vector<std::string>& shell_names();
+
 struct ArgSpec {
-  std::string_view id;          // snake_case key the handlers read
+  std::string_view id;          // snake_case key of the argument
   bool positional = false;
   char short_name = 0;          // 0 when the option has no short form
   std::string_view long_name;   // empty for positionals
@@ -34,17 +47,24 @@ struct ArgSpec {
   std::string_view help;
 };
 
+// One parsed value per argument of a subcommand, in declaration order; absent
+// when the argument was not given and has no default.
+using ArgValues = std::vector<std::optional<std::string>>;
+
+// A parsed command ready to run: its handler bound to its own arguments.
+// Running it returns the process exit code, or the error that stopped it.
+using Command = std::function<CommandResult<int>()>;
+
 struct SubcommandSpec {
   std::string_view name;
   std::string_view about;
   std::vector<ArgSpec> args;
+  // Fills the handler's own argument record from the parsed values.
+  std::function<Command(const ArgValues&)> bind;
 };
 
 // The 17 subcommands in declaration order (help listing and dispatch order).
 const std::vector<SubcommandSpec>& subcommand_specs();
-
-// The shells `completions` accepts, in the order they are listed.
-const std::vector<std::string>& shell_names();
 
 // Validator names attached to options; the completion scripts read them back.
 inline constexpr const char* kPathValidator = "path";

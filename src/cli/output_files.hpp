@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/command_error.hpp"
+
 namespace zelt::cli {
 
 struct OutputFile {
@@ -12,10 +14,9 @@ struct OutputFile {
   std::string_view bytes;
 };
 
-// Writes the files in order. When one cannot be written, prints
-// "ERROR: Cannot write <path>: <error>", removes the files of the list that
-// this run created (a library half written is worse than none) and returns
-// false.
-bool write_output_files(const std::vector<OutputFile>& files);
+// Writes the files in order. When one cannot be written, removes the files of
+// the list that this run created (a library half written is worse than none)
+// and fails with "Cannot write <path>: <error>".
+CommandResult<void> write_output_files(const std::vector<OutputFile>& files);
 
 }  // namespace zelt::cli

@@ -1,12 +1,13 @@
 #include "cli/parse.hpp"
 
 #include <algorithm>
-#include <map>
+#include <stdexcept>
+
+#include <CLI/CLI.hpp>
 
 #include <re2/re2.h>
 
 #include "base/assets.hpp"
-#include "base/number_parse.hpp"
 #include "base/similarity.hpp"
 #include "cli/cli_definition.hpp"
 
@@ -113,82 +114,28 @@ CLI::App* selected_subcommand(const CLI::App& app) {
   return selected.empty() ? nullptr : selected.front();
 }
 
-// Reads the parsed values of one subcommand into its typed record.
-class ValueReader {
- public:
-  ValueReader(CLI::App& sub, const SubcommandSpec& spec) : sub_(sub), spec_(spec) {}
-
-  std::optional<std::string> optional(std::string_view id) const {
-    const ArgSpec& arg = find(id);
-    CLI::Option* opt = sub_.get_option(arg.positional ? std::string(arg.id) : "--" + std::string(arg.long_name));
-    if (opt->count() > 0 && !opt->results().empty()) return opt->results().front();
-    if (arg.default_value) return std::string(*arg.default_value);
-    return std::nullopt;
-  }
-
-  // Required values and values with defaults are always present after CLI11's
-  // own checks; the fallback keeps a broken definition from crashing.
-  std::string required(std::string_view id) const { return optional(id).value_or(std::string()); }
-
-  double number(std::string_view id) const { return parse_double(required(id)).value_or(0.0); }
-
-  std::uint16_t port(std::string_view id) const {
-    return static_cast<std::uint16_t>(parse_u32(required(id)).value_or(0));
-  }
-
-  Shell shell(std::string_view id) const {
-    static const std::map<std::string, Shell> kinds = {{"bash", Shell::Bash},
-                                                       {"elvish", Shell::Elvish},
-                                                       {"fish", Shell::Fish},
-                                                       {"powershell", Shell::PowerShell},
-                                                       {"zsh", Shell::Zsh}};
-    auto it = kinds.find(required(id));
-    return it == kinds.end() ? Shell::Bash : it->second;
-  }
-
- private:
-  const ArgSpec& find(std::string_view id) const {
-    for (const auto& arg : spec_.args) {
-      if (arg.id == id) return arg;
+// The values of one parsed subcommand in the order of its arguments.
+ArgValues parsed_values(const CLI::App& sub, const SubcommandSpec& spec) {
+  ArgValues values;
+  for (const ArgSpec& arg : spec.args) {
+    const CLI::Option* opt =
+        sub.get_option(arg.positional ? std::string(arg.id) : "--" + std::string(arg.long_name));
+    if (opt->count() > 0 && !opt->results().empty()) {
+      values.emplace_back(opt->results().front());
+    } else if (arg.default_value) {
+      values.emplace_back(std::string(*arg.default_value));
+    } else {
+      values.emplace_back(std::nullopt);
     }
-    throw std::logic_error("unknown argument id " + std::string(id));
   }
+  return values;
+}
 
-  CLI::App& sub_;
-  const SubcommandSpec& spec_;
-};
-
-Commands to_command(CLI::App& sub) {
-  const auto& specs = subcommand_specs();
-  auto spec = std::find_if(specs.begin(), specs.end(), [&](const SubcommandSpec& s) { return s.name == sub.get_name(); });
-  if (spec == specs.end()) throw std::logic_error("unknown subcommand " + sub.get_name());
-  ValueReader v(sub, *spec);
-  const std::string& name = sub.get_name();
-  if (name == "generate") {
-    return GenerateArgs{v.optional("sym"), v.optional("fp"), v.optional("output"), v.optional("name"),
-                        v.optional("symbol_art"), v.number("symbol_art_scale")};
+Command to_command(const CLI::App& sub) {
+  for (const SubcommandSpec& spec : subcommand_specs()) {
+    if (spec.name == sub.get_name()) return spec.bind(parsed_values(sub, spec));
   }
-  if (name == "lint") return LintArgs{v.required("path")};
-  if (name == "validate") return ValidateArgs{v.required("path")};
-  if (name == "import") return ImportArgs{v.required("path"), v.optional("output")};
-  if (name == "check") return CheckArgs{v.required("path")};
-  if (name == "embed") return EmbedArgs{v.required("dir"), v.optional("out")};
-  if (name == "serve") return ServeArgs{v.port("port"), v.optional("file")};
-  if (name == "manage") return ManageArgs{v.port("port")};
-  if (name == "import-kicad") {
-    return ImportKicadArgs{v.required("sym"), v.required("fp"), v.required("mpn"), v.optional("out")};
-  }
-  if (name == "export-altium") return ExportAltiumArgs{v.required("part"), v.required("out_dir")};
-  if (name == "export-intlib") return ExportIntlibArgs{v.required("part"), v.optional("out")};
-  if (name == "export-kicad") return ExportKicadArgs{v.required("part"), v.required("out_dir")};
-  if (name == "add-to-schlib") return AddToSchlibArgs{v.required("existing"), v.required("part"), v.optional("out")};
-  if (name == "import-altium") {
-    return ImportAltiumArgs{v.required("file"), v.optional("pcblib"), v.optional("schlib"), v.required("mpn"),
-                            v.optional("out")};
-  }
-  if (name == "install") return InstallArgs{};
-  if (name == "health") return HealthArgs{};
-  return CompletionsArgs{v.shell("shell")};
+  throw std::logic_error("unknown subcommand " + sub.get_name());
 }
 
 // `zelt-lbr help [COMMAND]`, handled before CLI11 sees it: CLI11 would take

@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "cli/commands.hpp"
+#include "cli/cli_definition.hpp"
 
 namespace zelt::cli {
 
@@ -20,7 +20,7 @@ struct ColorChoice {
   bool err = false;
 };
 
-using ParseOutcome = std::variant<Commands, UsageExit>;
+using ParseOutcome = std::variant<Command, UsageExit>;
 
 // `args` holds the program path first, then the arguments.
 ParseOutcome parse_command_line(const std::vector<std::string>& args, ColorChoice color = {});

@@ -1,16 +1,12 @@
 #include "cli/part_loader.hpp"
 
-#include "cli/report.hpp"
 #include "part/part_file.hpp"
 
 namespace zelt::cli {
 
-part::ZeltLbrPart load_part_json(const std::string& path) {
+CommandResult<part::ZeltLbrPart> load_part_json(const std::string& path) {
   auto part = part::read_part_file(path);
-  if (!part) {
-    print_error(part.error().to_string());
-    exit_process(1);
-  }
+  if (!part) return std::move(part).error();
   return std::move(*part);
 }
 

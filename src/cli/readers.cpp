@@ -1,33 +1,23 @@
 #include "cli/readers.hpp"
 
 #include "base/fs.hpp"
-#include "cli/report.hpp"
 
 namespace zelt::cli {
 
 namespace {
 
-std::string value_or_exit(Result<std::string> result, const std::string& path) {
-  if (!result) {
-    print_error("read " + path + ": " + result.error().to_string());
-    exit_process(1);
-  }
+template <class T>
+CommandResult<T> input(Result<T> result, const std::string& path) {
+  if (!result) return CommandError::read_failed(path, std::move(result).error());
   return std::move(*result);
 }
 
 }  // namespace
 
-std::string read_text_or_exit(const std::string& path) { return value_or_exit(read_file_text(path), path); }
+CommandResult<std::string> read_input_text(const std::string& path) { return input(read_file_text(path), path); }
 
-MappedText map_text_or_exit(const std::string& path) {
-  auto text = map_file_text(path);
-  if (!text) {
-    print_error("read " + path + ": " + text.error().to_string());
-    exit_process(1);
-  }
-  return std::move(*text);
-}
+CommandResult<MappedText> map_input_text(const std::string& path) { return input(map_file_text(path), path); }
 
-std::string read_bytes_or_exit(const std::string& path) { return value_or_exit(read_file_bytes(path), path); }
+CommandResult<std::string> read_input_bytes(const std::string& path) { return input(read_file_bytes(path), path); }
 
 }  // namespace zelt::cli

@@ -1,15 +1,17 @@
 #pragma once
-// Whole-file readers shared by the commands. The *_or_exit forms print
-// "ERROR: read <path>: <error>" and end the process with exit code 1.
+// Whole-file readers shared by the commands. A failure is reported as
+// "ERROR: read <path>: <error>".
 #include <string>
 
 #include "base/mapped_file.hpp"
+#include "cli/command_error.hpp"
 
 namespace zelt::cli {
 
-std::string read_text_or_exit(const std::string& path);
-// As read_text_or_exit, for inputs that may be large libraries (mapped, not copied).
-MappedText map_text_or_exit(const std::string& path);
-std::string read_bytes_or_exit(const std::string& path);
+// The file's text, which must be UTF-8.
+CommandResult<std::string> read_input_text(const std::string& path);
+// As read_input_text, for inputs that may be large libraries (mapped, not copied).
+CommandResult<MappedText> map_input_text(const std::string& path);
+CommandResult<std::string> read_input_bytes(const std::string& path);
 
 }  // namespace zelt::cli

@@ -1,7 +1,6 @@
 #include "cli/report.hpp"
 
 #include <cerrno>
-#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -43,6 +42,9 @@ void print_next_step(std::string_view message) { line(1, "HINT: ", message); }
 void print_warn(std::string_view message) { line(2, "WARN: ", message); }
 void print_fail(std::string_view message) { line(2, "FAIL: ", message); }
 
-void exit_process(int code) { std::exit(code); }
+void print_failure(const CommandError& error) {
+  print_error(error.message());
+  if (error.hint()) print_hint_after_error(*error.hint());
+}
 
 }  // namespace zelt::cli

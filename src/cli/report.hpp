@@ -4,6 +4,8 @@
 // processes never interleave mid-line.
 #include <string_view>
 
+#include "cli/command_error.hpp"
+
 namespace zelt::cli {
 
 // Writes the text whole to standard output / error; false when the write failed.
@@ -18,7 +20,8 @@ void print_next_step(std::string_view message);   // "HINT: "  standard output
 void print_warn(std::string_view message);        // "WARN: "  standard error
 void print_fail(std::string_view message);        // "FAIL: "  standard error
 
-// Ends the process with `code`.
-[[noreturn]] void exit_process(int code);
+// "ERROR: <message>" and, when the error has one, its "Hint: " line, both on
+// standard error.
+void print_failure(const CommandError& error);
 
 }  // namespace zelt::cli

@@ -1,8 +1,8 @@
-// Loading a part file: the two error forms and the exit of the loader.
-#include <gmock/gmock.h>
+// Loading a part file: the two error forms, and how a command reports them.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "cli/part_loader.hpp"
 #include "part/part_file.hpp"
@@ -20,7 +20,7 @@ TEST(PartFile, ReadsAStoredPart) {
   const auto part = read_part_file(dir.file("p.json"));
   ASSERT_TRUE(part) << part.error().to_string();
   EXPECT_EQ(part->mpn, "X1");
-  EXPECT_EQ(cli::load_part_json(dir.file("p.json")).mpn, "X1");
+  EXPECT_EQ(cli::load_part_json(dir.file("p.json"))->mpn, "X1");
 }
 
 TEST(PartFile, ErrorsNameThePathAndTheCause) {
@@ -35,16 +35,23 @@ TEST(PartFile, ErrorsNameThePathAndTheCause) {
             "parse zelt-lbr JSON " + bad + ": invalid type: integer `5`, expected a string at line 3 column 10");
 }
 
-TEST(PartFileDeathTest, LoaderPrintsOneErrorLineAndExitsWithOne) {
+// The loader returns its error; the export command prints it and exits.
+TEST(PartFile, LoaderFailurePrintsOneErrorLineAndExitsWithOne) {
   test::TempDir dir;
   const std::string missing = dir.file("missing.json");
-  EXPECT_EXIT(cli::load_part_json(missing), testing::ExitedWithCode(1),
-              testing::Eq("ERROR: read " + missing + ": No such file or directory (os error 2)\n"));
-
   const std::string not_json = dir.file("not.json");
   test::write_file(not_json, "not json");
-  EXPECT_EXIT(cli::load_part_json(not_json), testing::ExitedWithCode(1),
-              testing::Eq("ERROR: parse zelt-lbr JSON " + not_json + ": expected ident at line 1 column 2\n"));
+  const std::pair<std::string, std::string> cases[] = {
+      {missing, "read " + missing + ": No such file or directory (os error 2)"},
+      {not_json, "parse zelt-lbr JSON " + not_json + ": expected ident at line 1 column 2"},
+  };
+  for (const auto& [path, message] : cases) {
+    EXPECT_EQ(cli::load_part_json(path).error().message(), message);
+    const test::CliRun run = test::run_cli({"export-kicad", path, "--out-dir", dir.path()});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "ERROR: " + message + "\n");
+  }
 }
 
 }  // namespace

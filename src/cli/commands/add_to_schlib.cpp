@@ -6,23 +6,20 @@
 
 namespace zelt::cli {
 
-int run_add_to_schlib(const AddToSchlibArgs& args) {
-  const std::string existing = read_bytes_or_exit(args.existing);
-  const std::string text = read_text_or_exit(args.part);
+CommandResult<int> run_add_to_schlib(const AddToSchlibArgs& args) {
+  auto existing_read = read_input_bytes(args.existing);
+  if (!existing_read) return existing_read.error();
+  const std::string existing = std::move(*existing_read);
+  auto text_read = read_input_text(args.part);
+  if (!text_read) return text_read.error();
+  const std::string text = std::move(*text_read);
   auto symbols = altium::read_merge_symbols(text);
-  if (!symbols) {
-    print_error(symbols.error().to_string());
-    return 1;
-  }
+  if (!symbols) return symbols.error();
   auto merged = altium::merge_into_schlib(existing, *symbols);
-  if (!merged) {
-    print_error(merged.error().to_string());
-    return 1;
-  }
+  if (!merged) return merged.error();
   const std::string path = args.out.value_or("merged.SchLib");
   if (auto written = write_file(path, merged->bytes); !written) {
-    print_error("Cannot write " + path + ": " + written.error().to_string());
-    return 1;
+    return CommandError::cannot_write(path, written.error());
   }
   // A storage name taken by another entry would have put this symbol's
   // records over another component's; it went to a free name instead.

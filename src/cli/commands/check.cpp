@@ -7,12 +7,9 @@
 
 namespace zelt::cli {
 
-int run_check(const CheckArgs& args) {
+CommandResult<int> run_check(const CheckArgs& args) {
   auto text = read_file_text(args.path);
-  if (!text) {
-    print_error("Cannot read " + args.path + ": " + text.error().to_string());
-    return 1;
-  }
+  if (!text) return CommandError::cannot_read(args.path, text.error());
   const kicad::KicadSymCheck check = kicad::check_kicad_sym(*text);
   if (!check.duplicates.empty()) {
     std::string list;

@@ -8,7 +8,7 @@
 
 namespace zelt::cli {
 
-int run_completions(const CompletionsArgs& args) {
+CommandResult<int> run_completions(const CompletionsArgs& args) {
   auto app = Cli::command();
   app->name(std::string(kProgramName));
   CompletionCommand root = completion_model(*app);
@@ -20,10 +20,7 @@ int run_completions(const CompletionsArgs& args) {
     case Shell::PowerShell: script = powershell_completion(root); break;
     case Shell::Zsh: script = zsh_completion(root); break;
   }
-  if (!write_stdout(script)) {
-    print_error("failed to write completion file: " + os_error_text(errno));
-    return 1;
-  }
+  if (!write_stdout(script)) return Error("failed to write completion file: " + os_error_text(errno));
   return 0;
 }
 

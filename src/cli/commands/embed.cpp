@@ -8,17 +8,13 @@
 
 namespace zelt::cli {
 
-int run_embed(const EmbedArgs& args) {
+CommandResult<int> run_embed(const EmbedArgs& args) {
   const auto mpn = embed::chip_part_number(args.dir);
-  if (!mpn) {
-    print_error("bad --dir");
-    return 1;
-  }
+  if (!mpn) return Error("bad --dir");
   const embed::EmbedPage page = embed::build_embed_page(embed::read_chip_files(args.dir, *mpn));
   const std::string output = args.out ? *args.out : join_path(args.dir, *mpn + "-lbr-embed.html");
   if (auto written = write_file(output, page.html); !written) {
-    print_error("writing " + output + ": " + written.error().to_string());
-    return 1;
+    return CommandError::write_failed(output, written.error());
   }
   print_ok("3-column interactive embed (" + std::to_string(page.pin_count) + " pins) \u2192 " + output);
   return 0;

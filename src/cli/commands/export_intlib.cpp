@@ -9,18 +9,17 @@
 
 namespace zelt::cli {
 
-int run_export_intlib(const ExportIntlibArgs& args) {
-  const part::ZeltLbrPart part = load_part_json(args.part);
+CommandResult<int> run_export_intlib(const ExportIntlibArgs& args) {
+  auto loaded = load_part_json(args.part);
+  if (!loaded) return loaded.error();
+  const part::ZeltLbrPart& part = *loaded;
   part::Symbol symbol = part::clone_symbol(part.symbol);
   part::add_default_parameters(symbol, part);
 
   auto intlib = altium::write_intlib(part, symbol);
-  if (!intlib) {
-    print_error(intlib.error().to_string());
-    return 1;
-  }
+  if (!intlib) return intlib.error();
   const std::string path = args.out ? *args.out : safe_file_name(altium::export_stem(part)) + ".IntLib";
-  if (!write_output_files({{path, *intlib}})) return 1;
+  if (auto written = write_output_files({{path, *intlib}}); !written) return written.error();
   print_ok("wrote " + path + " (" + std::to_string(intlib->size()) + " bytes) \xE2\x80\x94 symbol + footprint bundled");
   return 0;
 }

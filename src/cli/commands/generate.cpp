@@ -14,12 +14,9 @@ namespace zelt::cli {
 
 namespace {
 
-std::optional<eagle::SymbolArt> load_symbol_art(const std::string& path) {
+CommandResult<eagle::SymbolArt> load_symbol_art(const std::string& path) {
   auto svg = read_file_text(path);
-  if (!svg) {
-    print_error("Cannot read symbol art " + path + ": " + svg.error().to_string());
-    exit_process(1);
-  }
+  if (!svg) return CommandError::cannot_read(path, svg.error(), "symbol art");
   eagle::SymbolArt art{std::move(*svg), std::nullopt};
   if (eagle::is_outline_contract(path)) {
     auto sidecar = read_file_text(eagle::outline_sidecar_path(path));
@@ -35,14 +32,11 @@ std::optional<eagle::SymbolArt> load_symbol_art(const std::string& path) {
 
 }  // namespace
 
-int run_generate(const GenerateArgs& args) {
+CommandResult<int> run_generate(const GenerateArgs& args) {
   std::optional<std::string> footprint;
   if (args.fp) {
     auto text = read_file_text(*args.fp);
-    if (!text) {
-      print_error("Cannot read footprint " + *args.fp + ": " + text.error().to_string());
-      return 1;
-    }
+    if (!text) return CommandError::cannot_read(*args.fp, text.error(), "footprint");
     footprint = std::move(*text);
   }
 
@@ -50,26 +44,24 @@ int run_generate(const GenerateArgs& args) {
   if (args.sym) {
     auto text = read_file_text(*args.sym);
     if (!text) {
-      print_error("Cannot read " + *args.sym + ": " + text.error().to_string());
-      print_hint_after_error("Check the .kicad_sym path exists.");
-      return 1;
+      return CommandError::cannot_read(*args.sym, text.error()).with_hint("Check the .kicad_sym path exists.");
     }
     auto read = eagle::symbol_from_kicad_sym(*text, args.name);
-    if (!read) {
-      print_error(read.error().to_string());
-      return 1;
-    }
+    if (!read) return read.error();
     symbol = std::move(*read);
   } else if (footprint) {
     symbol = eagle::symbol_from_footprint_pads(*footprint, args.name);
   } else {
-    print_error("Generate needs at least --sym or --fp.");
-    print_hint_after_error("`zelt-lbr generate --fp part.kicad_mod` synthesizes a symbol from the pads.");
-    return 1;
+    return CommandError(Error("Generate needs at least --sym or --fp."))
+        .with_hint("`zelt-lbr generate --fp part.kicad_mod` synthesizes a symbol from the pads.");
   }
 
   std::optional<eagle::SymbolArt> art;
-  if (args.symbol_art) art = load_symbol_art(*args.symbol_art);
+  if (args.symbol_art) {
+    auto loaded = load_symbol_art(*args.symbol_art);
+    if (!loaded) return loaded.error();
+    art = std::move(*loaded);
+  }
 
   std::optional<std::string_view> footprint_view;
   if (footprint) footprint_view = *footprint;
@@ -81,10 +73,7 @@ int run_generate(const GenerateArgs& args) {
 
   // The derived name stays in the working directory whatever the symbol is called.
   const std::string output = args.output ? *args.output : with_extension(safe_file_name(symbol.name), "lbr");
-  if (auto written = write_file(output, lbr); !written) {
-    print_error("Cannot write " + output + ": " + written.error().to_string());
-    return 1;
-  }
+  if (auto written = write_file(output, lbr); !written) return CommandError::cannot_write(output, written.error());
 
   print_ok("Generated " + output + " (" + std::to_string(symbol.pins.size()) + " pins, " +
            std::to_string(lbr.size()) + " bytes)");

@@ -4,7 +4,7 @@
 
 namespace zelt::cli {
 
-int run_health(const HealthArgs&) {
+CommandResult<int> run_health(const HealthArgs&) {
   print_ok("zelt-lbr v" + std::string(assets::version()));
   return 0;
 }

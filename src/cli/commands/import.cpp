@@ -10,23 +10,16 @@
 
 namespace zelt::cli {
 
-int run_import(const ImportArgs& args) {
+CommandResult<int> run_import(const ImportArgs& args) {
   auto text = map_file_text(args.path);
-  if (!text) {
-    print_error("Cannot read " + args.path + ": " + text.error().to_string());
-    return 1;
-  }
+  if (!text) return CommandError::cannot_read(args.path, text.error());
   auto symbol = eagle::lbr_to_symbol(*text);
-  if (!symbol) {
-    print_error(symbol.error().to_string());
-    return 1;
-  }
+  if (!symbol) return symbol.error();
   const std::string kicad_sym = eagle::write_kicad_sym_from_lbr(*symbol);
   // Beside the input unless told otherwise; no directory is created.
   const std::string output = args.output ? *args.output : with_extension(args.path, "kicad_sym");
   if (auto written = write_file(output, kicad_sym); !written) {
-    print_error("Cannot write " + output + ": " + written.error().to_string());
-    return 1;
+    return CommandError::cannot_write(output, written.error());
   }
   print_ok("Imported " + args.path + " \u2192 " + output + " (" + std::to_string(symbol->pins.size()) + " pins)");
   print_next_step("Run 'zelt-lbr check " + output + "' to validate via vantor");

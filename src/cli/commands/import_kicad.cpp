@@ -8,18 +8,18 @@
 
 namespace zelt::cli {
 
-int run_import_kicad(const ImportKicadArgs& args) {
-  const MappedText sym_text = map_text_or_exit(args.sym);
-  const MappedText fp_text = map_text_or_exit(args.fp);
+CommandResult<int> run_import_kicad(const ImportKicadArgs& args) {
+  auto sym_read = map_input_text(args.sym);
+  if (!sym_read) return sym_read.error();
+  const MappedText sym_text = std::move(*sym_read);
+  auto fp_read = map_input_text(args.fp);
+  if (!fp_read) return fp_read.error();
+  const MappedText fp_text = std::move(*fp_read);
   auto part = kicad::import_kicad(sym_text, fp_text, args.mpn);
-  if (!part) {
-    print_error(part.error().to_string());
-    return 1;
-  }
+  if (!part) return part.error();
   const std::string path = args.out ? *args.out : safe_file_name(args.mpn) + ".zelt-lbr.json";
   if (auto written = write_file(path, part::part_to_pretty_json(*part)); !written) {
-    print_error("Cannot write " + path + ": " + written.error().to_string());
-    return 1;
+    return CommandError::cannot_write(path, written.error());
   }
   print_ok("wrote " + path + " (zelt-lbr JSON \xE2\x80\x94 the canonical hub)");
   print_hint_after_success("convert it with `zelt-lbr export-altium " + path + "` or `export-intlib`.");

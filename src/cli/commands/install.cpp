@@ -22,14 +22,13 @@ std::string home_directory() {
 
 }  // namespace
 
-int run_install(const InstallArgs&) {
+CommandResult<int> run_install(const InstallArgs&) {
   std::string dir = join_path(home_directory(), ".claude/skills/zelt-lbr");
   // A failure here shows itself when the document is written.
   create_directories(dir);
   std::string file = join_path(dir, "SKILL.md");
   if (auto written = write_file(file, assets::get("skill/SKILL.md")); !written) {
-    print_error("Cannot write " + file + ": " + written.error().to_string());
-    return 1;
+    return CommandError::cannot_write(file, written.error());
   }
   write_stdout("Installed skill: zelt-lbr -> " + dir + "\n");
   write_stdout("Installed zelt-lbr v" + std::string(assets::version()) + "\n");

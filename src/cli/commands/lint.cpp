@@ -9,12 +9,10 @@
 
 namespace zelt::cli {
 
-int run_lint(const LintArgs& args) {
+CommandResult<int> run_lint(const LintArgs& args) {
   auto text = map_file_text(args.path);
   if (!text) {
-    print_error("Cannot read " + args.path + ": " + text.error().to_string());
-    print_hint_after_error("Check the path exists. Use `ls` to verify.");
-    return 1;
+    return CommandError::cannot_read(args.path, text.error()).with_hint("Check the path exists. Use `ls` to verify.");
   }
   const eagle::LintResult result = eagle::lint_lbr(*text);
   if (result.passed) {

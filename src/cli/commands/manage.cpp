@@ -8,7 +8,7 @@
 
 namespace zelt::cli {
 
-int run_manage(const ManageArgs& args) {
+CommandResult<int> run_manage(const ManageArgs& args) {
   manage::ManagerState state;
   http::LocalServer server([&state](const http::Request& request) {
     return manage::handle_manager_request(state, request.method, request.target);

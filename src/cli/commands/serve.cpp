@@ -11,14 +11,11 @@
 
 namespace zelt::cli {
 
-int run_serve(const ServeArgs& args) {
+CommandResult<int> run_serve(const ServeArgs& args) {
   serve::AppState state;
   if (args.file) {
     auto text = read_file_text(*args.file);
-    if (!text) {
-      print_error("Cannot read " + *args.file + ": " + text.error().to_string());
-      return 1;
-    }
+    if (!text) return CommandError::cannot_read(*args.file, text.error());
     state.set_library(serve::build_library_state(std::move(*text)));
   }
 

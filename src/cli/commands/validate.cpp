@@ -8,12 +8,9 @@
 
 namespace zelt::cli {
 
-int run_validate(const ValidateArgs& args) {
+CommandResult<int> run_validate(const ValidateArgs& args) {
   auto text = map_file_text(args.path);
-  if (!text) {
-    print_error("Cannot read " + args.path + ": " + text.error().to_string());
-    return 1;
-  }
+  if (!text) return CommandError::cannot_read(args.path, text.error());
   const eagle::LintResult result = eagle::lint_lbr(*text);
   if (result.passed) {
     print_ok(args.path + " is a valid EAGLE .lbr with complete deviceset");
