@@ -1,15 +1,13 @@
 #include "deliver/delivery.hpp"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <optional>
 
 #include "base/json_text.hpp"
 #include "base/file_name.hpp"
 #include "base/fs.hpp"
+#include "base/private_folder.hpp"
 #include "base/text.hpp"
 #include "base/wiki_address.hpp"
 #include "deliver/desktop_cli.hpp"
@@ -24,16 +22,11 @@ using nlohmann::json;
 
 json failure(std::string text) { return {{"error", std::move(text)}, {"ok", false}}; }
 
-// The folder is made private to this user: its name is predictable, and in a
-// shared /tmp someone else could have placed a folder or a link there first
-// to read or swap the file between our write and zelt-desktop's read.
+// The temporary directory itself may not exist yet.
 bool prepare_folder(const std::string& folder) {
   const std::size_t slash = folder.rfind('/');
   if (slash != std::string::npos && slash > 0) create_directories(folder.substr(0, slash));
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  struct stat st {};
-  return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
-         (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  return make_private_folder(folder);
 }
 
 bool reports_offline(const json& reply) {
@@ -71,7 +64,7 @@ json error_reply(std::string_view label, const std::string& text) {
 }
 
 json deliver_to_kicad(const std::string& folder, bool folder_ok, const std::string& stem,
-                      std::string_view library_name, std::string_view lbr) {
+                      std::string_view library_name, std::string_view lbr, std::chrono::milliseconds timeout) {
   auto symbol = eagle::lbr_to_symbol(lbr);
   if (!symbol) return failure("could not convert .lbr for KiCad: " + symbol.error().to_string());
   const std::string path = join_path(folder, stem + ".kicad_sym");
@@ -80,16 +73,19 @@ json deliver_to_kicad(const std::string& folder, bool folder_ok, const std::stri
   }
   std::vector<Result<json>> results;
   results.push_back(run_desktop_cli(
-      "send_files", {{"destinationFolder", "symbols"}, {"filePaths", json::array({path})}, {"targetApp", "kicad"}}));
+      "send_files", {{"destinationFolder", "symbols"}, {"filePaths", json::array({path})}, {"targetApp", "kicad"}},
+      timeout));
   results.push_back(run_desktop_cli(
-      "kicad_install_library", {{"libraryName", library_name}, {"libraryPath", path}, {"libraryType", "symbol"}}));
+      "kicad_install_library", {{"libraryName", library_name}, {"libraryPath", path}, {"libraryType", "symbol"}},
+      timeout));
   return summarize_delivery("KiCad", "symbol", results);
 }
 
-json deliver_to_fusion(const std::string& path) {
+json deliver_to_fusion(const std::string& path, std::chrono::milliseconds timeout) {
   std::vector<Result<json>> results;
   results.push_back(run_desktop_cli(
-      "send_files", {{"destinationFolder", "fusion"}, {"filePaths", json::array({path})}, {"targetApp", "fusion360"}}));
+      "send_files", {{"destinationFolder", "fusion"}, {"filePaths", json::array({path})}, {"targetApp", "fusion360"}},
+      timeout));
   // Open the copy on the desktop when the bridge says where it went.
   std::string open_path = path;
   if (results.front()) {
@@ -101,7 +97,7 @@ json deliver_to_fusion(const std::string& path) {
       }
     }
   }
-  results.push_back(run_desktop_cli("fusion_open_lbr", {{"filePath", open_path}}));
+  results.push_back(run_desktop_cli("fusion_open_lbr", {{"filePath", open_path}}, timeout));
   return summarize_delivery("Fusion 360", "library (.lbr)", results);
 }
 
@@ -132,18 +128,17 @@ std::string delivery_stem(std::string_view library_name) {
 }
 
 std::string delivery_folder() {
-  const char* tmp = std::getenv("TMPDIR");
-  const std::string base = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-  return join_path(base, "zelt-lbr-deliver-" + std::to_string(::getpid()));
+  return join_path(temporary_directory(), "zelt-lbr-deliver-" + std::to_string(::getpid()));
 }
 
-json deliver_library(std::string_view target, std::string_view library_name, std::string_view lbr) {
+json deliver_library(std::string_view target, std::string_view library_name, std::string_view lbr,
+                     std::chrono::milliseconds desktop_timeout) {
   if (lbr.empty()) return failure("no library loaded");
   const std::string folder = delivery_folder();
   // A folder that cannot be made (or is not ours) fails the write below.
   const bool folder_ok = prepare_folder(folder);
   const std::string stem = delivery_stem(library_name);
-  if (target == "kicad") return deliver_to_kicad(folder, folder_ok, stem, library_name, lbr);
+  if (target == "kicad") return deliver_to_kicad(folder, folder_ok, stem, library_name, lbr, desktop_timeout);
   std::string_view label;
   if (target == "fusion360" || target == "fusion") label = "Fusion 360";
   else if (target == "altium") label = "Altium";
@@ -151,7 +146,7 @@ json deliver_library(std::string_view target, std::string_view library_name, std
   else return failure("unknown target " + std::string(target));
   const std::string path = join_path(folder, stem + ".lbr");
   if (!folder_ok || !write_file(path, lbr)) return failure("could not write temp .lbr");
-  if (label == "Fusion 360") return deliver_to_fusion(path);
+  if (label == "Fusion 360") return deliver_to_fusion(path, desktop_timeout);
   return needs_bridge(label, path);
 }
 

@@ -3,6 +3,7 @@
 // zelt-desktop: the library is written to a temporary file, copied to the
 // desktop, then installed (KiCad) or opened (Fusion 360). Every outcome,
 // failures included, is one small JSON reply for the page.
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/error.hpp"
+#include "deliver/desktop_cli.hpp"
 
 namespace zelt::deliver {
 
@@ -21,8 +23,10 @@ std::string delivery_stem(std::string_view library_name);
 // The working folder, "<TMPDIR or /tmp>/zelt-lbr-deliver-<process id>".
 std::string delivery_folder();
 
-// Targets: "kicad", "fusion360" (or "fusion"), "altium", "orcad".
-nlohmann::json deliver_library(std::string_view target, std::string_view library_name, std::string_view lbr);
+// Targets: "kicad", "fusion360" (or "fusion"), "altium", "orcad". Each
+// zelt-desktop call may run for `desktop_timeout`.
+nlohmann::json deliver_library(std::string_view target, std::string_view library_name, std::string_view lbr,
+                               std::chrono::milliseconds desktop_timeout = kDesktopTimeout);
 
 // Folds the desktop calls of one delivery into the page's reply: the first
 // call that failed (could not run, reports the desktop offline, or answered

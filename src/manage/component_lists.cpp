@@ -14,7 +14,6 @@ namespace {
 using json = nlohmann::json;
 
 constexpr std::uint64_t kDefaultLimit = 50;
-constexpr std::uint64_t kMostItems = 100;
 
 // A count as the page writes it: decimal digits with an optional "+".
 std::optional<std::uint64_t> parse_count(std::string_view text) {
@@ -110,7 +109,7 @@ json component_list(ManagerState& state, std::string_view query) {
   const std::string tab = query_param(query, "tab").value_or("public");
   const std::uint64_t offset = parse_count(query_param(query, "offset").value_or("")).value_or(0);
   const std::uint64_t limit =
-      std::min(parse_count(query_param(query, "limit").value_or("")).value_or(kDefaultLimit), kMostItems);
+      std::min(parse_count(query_param(query, "limit").value_or("")).value_or(kDefaultLimit), kMostListItems);
   const std::string raw_search = query_param(query, "q").value_or("");
   const std::string search = unicode_lowercase(raw_search);
   const bool complete_only = query_param(query, "complete") == "1";

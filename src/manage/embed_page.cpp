@@ -1,10 +1,13 @@
 #include "manage/embed_page.hpp"
 
-#include <cstdlib>
+#include <unistd.h>
+
+#include <optional>
 #include <string>
 
 #include "base/file_name.hpp"
 #include "base/fs.hpp"
+#include "base/private_folder.hpp"
 #include "base/spawn.hpp"
 #include "base/text.hpp"
 #include "manage/manager_routes.hpp"
@@ -15,9 +18,13 @@ namespace {
 // A renderer that never ends would stall every request behind it.
 constexpr int kRendererTimeoutMs = 120'000;
 
-std::string temp_dir() {
-  const char* dir = std::getenv("TMPDIR");
-  return dir && *dir ? dir : "/tmp";
+// The temporary files' names are predictable, so they live in a folder of
+// this process that no one else can enter: another user (or another manager)
+// cannot read them, plant a link by their name, or swap the renderer's input.
+std::optional<std::string> private_temp_folder() {
+  const std::string folder = join_path(temporary_directory(), "zelt-lbr-manage-" + std::to_string(::getpid()));
+  if (!make_private_folder(folder)) return std::nullopt;
+  return folder;
 }
 
 // Text that is an error reply rather than KiCad text: an HTML page from the
@@ -38,7 +45,9 @@ http::Response embed_page(ManagerState& state, std::string_view source, std::str
     return html_message_response(std::string("no ") + (symbol ? "symbol" : "footprint") + " for " + std::string(id),
                                  200);
   }
-  std::string base = join_path(temp_dir(), "zeltlbr-mgr-");
+  const auto folder = private_temp_folder();
+  if (!folder) return html_message_response("temp write failed", 500);
+  std::string base = join_path(*folder, "zeltlbr-mgr-");
   base.append(source).append("-").append(id);
   const std::string input = with_extension(base, symbol ? "kicad_sym" : "kicad_mod");
   const std::string output = with_extension(base, "embed.html");

@@ -117,6 +117,27 @@ bool is_directory(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+std::optional<std::string> real_path(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (!resolved) return std::nullopt;
+  std::string text(resolved);
+  std::free(resolved);
+  return text;
+}
+
+// The real path of root/id/name when that exists and lies under the real
+// root: a link inside the library that leads out of it is not followed, so
+// nothing outside the folder the user chose is ever read or served.
+std::optional<std::string> contained_file(const std::string& root, std::string_view id, std::string_view name) {
+  if (!is_safe_part_name(id) || !is_safe_part_name(name)) return std::nullopt;
+  const auto real_root = real_path(root);
+  auto file = real_path(join_path(join_path(root, id), name));
+  if (!real_root || !file) return std::nullopt;
+  const std::string prefix = real_root->ends_with('/') ? *real_root : *real_root + "/";
+  if (!file->starts_with(prefix)) return std::nullopt;
+  return file;
+}
+
 }  // namespace
 
 bool is_safe_part_name(std::string_view name) {
@@ -149,19 +170,19 @@ std::vector<std::string> local_part_names() {
 
 std::optional<std::string> local_part_file(const std::optional<std::string>& root, std::string_view id,
                                            std::string_view ext) {
-  if (!root || !is_safe_part_name(id)) return std::nullopt;
+  if (!root) return std::nullopt;
   std::string name(id);
   name.append(".").append(ext);
-  const std::string path = join_path(join_path(*root, id), name);
-  if (::access(path.c_str(), F_OK) != 0) return std::nullopt;
+  if (!contained_file(*root, id, name)) return std::nullopt;
   return name;
 }
 
 std::optional<std::string> read_local_part_file(std::string_view id, std::string_view name) {
-  if (!is_safe_part_name(id) || !is_safe_part_name(name)) return std::nullopt;
   const auto root = find_library_root();
   if (!root) return std::nullopt;
-  auto bytes = read_file_bytes(join_path(join_path(*root, id), name));
+  const auto path = contained_file(*root, id, name);
+  if (!path) return std::nullopt;
+  auto bytes = read_file_bytes(*path);
   if (!bytes) return std::nullopt;
   return std::move(*bytes);
 }
@@ -181,9 +202,7 @@ PartFiles resolve_part_files(PartFilesCache& cache, std::string_view source, std
     files.footprint = local_part_file(root, id, "kicad_mod");
     files.glb = local_part_file(root, id, "glb");
   } else {
-    std::string path = "/api/v1/pages/";
-    path.append(id).append("/files");
-    const auto reply = fetch_wiki_json(wiki_url(path));
+    const auto reply = fetch_wiki_json(wiki_url(wiki_files_path(id)));
     const nlohmann::json* listed = nullptr;
     if (reply && reply->is_object()) {
       if (const auto it = reply->find("files"); it != reply->end() && it->is_array()) listed = &*it;

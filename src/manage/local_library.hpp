@@ -41,11 +41,13 @@ std::optional<std::string> find_library_root();
 std::vector<std::string> list_local_parts(const std::string& dir);
 std::vector<std::string> local_part_names();
 
-// "{id}.{ext}" when root/id/ holds it.
+// "{id}.{ext}" when root/id/ holds it and its real path lies under the real
+// root (a link that leads out of the library counts as no file).
 std::optional<std::string> local_part_file(const std::optional<std::string>& root, std::string_view id,
                                            std::string_view ext);
 
-// The bytes of root/id/name under the current library root.
+// The bytes of root/id/name under the current library root, when its real
+// path lies under the real root.
 std::optional<std::string> read_local_part_file(std::string_view id, std::string_view name);
 
 PartFiles resolve_part_files(PartFilesCache& cache, std::string_view source, std::string_view id);

@@ -5,11 +5,13 @@
 #include <string>
 
 #include "base/assets.hpp"
+#include "base/request_origin.hpp"
 #include "eagle/xml_escape.hpp"
 #include "manage/component_lists.hpp"
 #include "manage/embed_page.hpp"
 #include "manage/part_summary.hpp"
 #include "manage/request_target.hpp"
+#include "manage/wiki_client.hpp"
 
 namespace zelt::manage {
 namespace {
@@ -21,11 +23,14 @@ constexpr const char* kPlain = "text/plain; charset=UTF-8";
 
 http::Response plain(int status, std::string body) { return http::Response{status, kPlain, std::move(body), {}}; }
 
+// Each part resolved may run curl, and requests are served one at a time:
+// one request answers for at most a list page's worth of parts, and leaves
+// the rest out, as unknown.
 json completeness(ManagerState& state, std::string_view query) {
   const std::string ids = query_param(query, "ids").value_or("");
   json complete = json::object();
   std::string_view rest = ids;
-  while (!rest.empty()) {
+  while (!rest.empty() && complete.size() < kMostListItems) {
     const auto comma = rest.find(',');
     const std::string piece(rest.substr(0, comma));
     rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
@@ -38,14 +43,14 @@ json completeness(ManagerState& state, std::string_view query) {
 }
 
 http::Response glb(ManagerState& state, std::string_view token_text) {
-  const PartToken token = parse_part_token(token_text);
+  const PartToken token = parse_path_token(token_text);
   const PartFiles files = resolve_part_files(state.files, token.source, token.id);
   if (!files.glb) return plain(404, "no glb");
   std::optional<std::string> bytes;
   if (token.source == "local") {
     bytes = read_local_part_file(token.id, *files.glb);
   } else {
-    bytes = curl_get(wiki_url("/api/v1/pages/" + token.id + "/files/" + *files.glb));
+    bytes = curl_get(wiki_url(wiki_files_path(token.id) + "/" + *files.glb));
   }
   if (!bytes) return plain(404, "no glb");
   return http::Response{200, "model/gltf-binary", std::move(*bytes), {}};
@@ -115,20 +120,28 @@ http::Response handle_manager_request(ManagerState& state, std::string_view meth
   if (path == "/api/tabs") return json_response(component_tabs(state));
   if (path == "/api/list") return json_response(component_list(state, query));
   if (path == "/api/complete") return json_response(completeness(state, query));
-  if (const auto token = rest_after("/api/part/")) return json_response(part_summary(state, parse_part_token(*token)));
+  if (const auto token = rest_after("/api/part/")) return json_response(part_summary(state, parse_path_token(*token)));
   if (const auto token = rest_after("/glb/")) return glb(state, *token);
   if (const auto token = rest_after("/embed/symbol/")) {
-    const PartToken part = parse_part_token(*token);
+    const PartToken part = parse_path_token(*token);
     return embed_page(state, part.source, part.id, "sym", "zelt-symbol");
   }
   if (const auto token = rest_after("/embed/footprint/")) {
-    const PartToken part = parse_part_token(*token);
+    const PartToken part = parse_path_token(*token);
     return embed_page(state, part.source, part.id, "fp", "zelt-footprint");
   }
   if (path == "/js/zelt-3d-viewer.min.js") return asset("manage/zelt-3d-viewer.min.js", "application/javascript");
   if (path == "/js/environmentSpecular.env") return asset("manage/environmentSpecular.env", "application/octet-stream");
   if (const auto token = rest_after("/viewer3d/")) return viewer_page(*token);
   return plain(404, "not found");
+}
+
+http::Response answer_manager_request(ManagerState& state, const http::Request& request, std::uint16_t own_port) {
+  // The frames' pages are the routes that write files and start programs.
+  const std::string_view path = std::string_view(request.target).substr(0, request.target.find('?'));
+  const bool writes = path.starts_with("/embed/");
+  if (writes && http::from_foreign_origin(request, own_port)) return http::foreign_origin_refusal();
+  return handle_manager_request(state, request.method, request.target);
 }
 
 }  // namespace zelt::manage

@@ -12,12 +12,12 @@ int hex_value(char c) {
   return -1;
 }
 
-std::string decode_query_value(std::string_view value) {
+std::string percent_decode(std::string_view value, bool plus_is_space) {
   std::string bytes;
   bytes.reserve(value.size());
   for (std::size_t i = 0; i < value.size(); ++i) {
     const char c = value[i];
-    if (c == '+') {
+    if (c == '+' && plus_is_space) {
       bytes += ' ';
     } else if (c == '%' && i + 2 < value.size() && hex_value(value[i + 1]) >= 0 && hex_value(value[i + 2]) >= 0) {
       bytes += static_cast<char>(hex_value(value[i + 1]) * 16 + hex_value(value[i + 2]));
@@ -29,13 +29,22 @@ std::string decode_query_value(std::string_view value) {
   return utf8_lossy(bytes);
 }
 
+PartToken split_token(std::string_view text) {
+  const auto colon = text.find(':');
+  if (colon == std::string_view::npos) return {"wiki", std::string(text)};
+  return {std::string(text.substr(0, colon)), std::string(text.substr(colon + 1))};
+}
+
 }  // namespace
 
 PartToken parse_part_token(std::string_view text) {
   while (text.ends_with('/')) text.remove_suffix(1);
-  const auto colon = text.find(':');
-  if (colon == std::string_view::npos) return {"wiki", std::string(text)};
-  return {std::string(text.substr(0, colon)), std::string(text.substr(colon + 1))};
+  return split_token(text);
+}
+
+PartToken parse_path_token(std::string_view segment) {
+  while (segment.ends_with('/')) segment.remove_suffix(1);
+  return split_token(percent_decode(segment, false));
 }
 
 std::optional<std::string> query_param(std::string_view query, std::string_view key) {
@@ -43,7 +52,7 @@ std::optional<std::string> query_param(std::string_view query, std::string_view 
     const auto amp = query.find('&');
     const std::string_view piece = query.substr(0, amp);
     if (const auto eq = piece.find('='); eq != std::string_view::npos && piece.substr(0, eq) == key) {
-      return decode_query_value(piece.substr(eq + 1));
+      return percent_decode(piece.substr(eq + 1), true);
     }
     if (amp == std::string_view::npos) return std::nullopt;
     query.remove_prefix(amp + 1);

@@ -1,6 +1,6 @@
 #pragma once
 // The pieces of a request target the manager reads: query values and part
-// tokens. Paths are never percent-decoded; only query values are.
+// tokens.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +16,13 @@ struct PartToken {
 
 // Trailing "/" removed, split at the first ":".
 PartToken parse_part_token(std::string_view text);
+
+// The token of a path segment as a browser sends it: trailing "/" removed,
+// then percent-escapes decoded ("%XX" a byte, any other "%" stays; invalid
+// UTF-8 becomes U+FFFD), then split at the first ":". Decoding after the
+// path was split means an encoded "/" stays inside the id, where the id
+// checks refuse it.
+PartToken parse_path_token(std::string_view segment);
 
 // The decoded value of the first "key=value" piece with this key: "+" is a
 // space, "%XX" a byte, any other "%" stays; invalid UTF-8 becomes U+FFFD.

@@ -2,6 +2,7 @@
 
 #include "base/spawn.hpp"
 #include "base/text.hpp"
+#include "manage/request_target.hpp"
 #include "part/part_reader.hpp"
 
 namespace zelt::manage {
@@ -26,17 +27,21 @@ std::string wiki_url(std::string_view path) {
   return url;
 }
 
+std::string wiki_files_path(std::string_view id) { return "/api/v1/pages/" + percent_encode(id) + "/files"; }
+
 std::optional<std::string> curl_get(const std::string& url) {
   SpawnOptions options;
   options.timeout_ms = kChildTimeoutMs;
-  auto run = run_process({"curl", "-s", "-L", "--max-time", "12", url}, options);
+  // Without --globoff curl reads "[1-4]" or "{a,b}" in a URL (from an id or
+  // a file name) as a pattern and fetches every URL it spells.
+  auto run = run_process({"curl", "-s", "-L", "--max-time", "12", "--globoff", url}, options);
   if (!run || run->timed_out || run->exit_code != 0 || run->out.empty()) return std::nullopt;
   return std::move(run->out);
 }
 
 std::optional<std::string> wiki_download_file(std::string_view id, std::string_view name) {
-  std::string path = "/api/v1/pages/";
-  path.append(id).append("/files/").append(name);
+  std::string path = wiki_files_path(id);
+  path.append("/").append(name);
   auto bytes = curl_get(wiki_url(path));
   if (!bytes) return std::nullopt;
   return utf8_lossy(*bytes);

@@ -33,8 +33,13 @@ struct WikiCaches {
 // "{base}{path}", path starting with "/api/v1/".
 std::string wiki_url(std::string_view path);
 
-// `curl -s -L --max-time 12 <url>`: its output when it exited 0 with at least
-// one byte. An HTTP error page comes back as the result like any body.
+// "/api/v1/pages/{id}/files" with the id percent-encoded: ids arrive decoded
+// from the request path and may hold any character.
+std::string wiki_files_path(std::string_view id);
+
+// `curl -s -L --max-time 12 --globoff <url>`: its output when it exited 0
+// with at least one byte. An HTTP error page comes back as the result like
+// any body.
 std::optional<std::string> curl_get(const std::string& url);
 
 // A page's file as text (invalid UTF-8 replaced by U+FFFD).

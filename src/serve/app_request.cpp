@@ -6,6 +6,7 @@
 #include "base/assets.hpp"
 #include "base/json_text.hpp"
 #include "base/number_parse.hpp"
+#include "base/request_origin.hpp"
 #include "base/text.hpp"
 #include "deliver/delivery.hpp"
 #include "part/part_reader.hpp"
@@ -56,7 +57,8 @@ http::Response get_route(AppState& state, std::string_view path, bool& matched) 
   return {};
 }
 
-http::Response post_route(AppState& state, std::string_view path, std::string_view body, bool& matched) {
+http::Response post_route(AppState& state, std::string_view path, std::string_view body, const AppSettings& settings,
+                          bool& matched) {
   matched = true;
   if (path == "/load") {
     auto request = part::deserialize_json_value(body);
@@ -84,7 +86,7 @@ http::Response post_route(AppState& state, std::string_view path, std::string_vi
     const auto library = state.library();
     static const std::string kNone;
     return reply(deliver::deliver_library(target, library ? library->state.libraryName : kNone,
-                                          library ? library->state.lbr : kNone));
+                                          library ? library->state.lbr : kNone, settings.desktop_timeout));
   }
   if (path == "/shutdown") return reply(std::string(kOk));
   if (path.starts_with(kEvalPrefix) && path.substr(kEvalPrefix.size()).ends_with(kResultSuffix)) {
@@ -102,25 +104,30 @@ http::Response post_route(AppState& state, std::string_view path, std::string_vi
 }  // namespace
 
 http::Response handle_app_request(AppState& state, std::string_view method, std::string_view path,
-                                  std::string_view body) {
+                                  std::string_view body, const AppSettings& settings) {
   bool matched = false;
   http::Response response;
   if (method == "GET") response = get_route(state, path, matched);
-  else if (method == "POST") response = post_route(state, path, body, matched);
+  else if (method == "POST") response = post_route(state, path, body, settings, matched);
   if (matched) return response;
   if (path.starts_with(kEvalPrefix)) {
     const auto id = parse_u64(path.substr(kEvalPrefix.size()));
     if (!id) return not_found();
-    if (auto value = state.result(*id)) return reply(json{{"done", true}, {"result", std::move(*value)}});
+    if (auto value = state.read_result(*id)) return reply(json{{"done", true}, {"result", std::move(*value)}});
     return reply(std::string(R"({"done":false})"));
   }
   return not_found();
 }
 
-http::Response answer_app_request(AppState& state, const http::Request& request) {
+http::Response answer_app_request(AppState& state, const http::Request& request, const AppSettings& settings) {
+  const std::string_view path = path_from_target(request.target);
+  // Only the page, its icon, the state and the console may be read by any
+  // page; everything else changes something or reaches the evaluation queue.
+  const bool reads_only = request.method == "GET" && !path.starts_with(kEvalPrefix);
+  if (!reads_only && http::from_foreign_origin(request, settings.own_port)) return http::foreign_origin_refusal();
   const bool post = request.method == "POST";
   const std::string_view body = post && is_valid_utf8(request.body) ? std::string_view(request.body) : "";
-  return handle_app_request(state, request.method, path_from_target(request.target), body);
+  return handle_app_request(state, request.method, path, body, settings);
 }
 
 bool is_shutdown_request(const http::Request& request) {

@@ -1,5 +1,7 @@
 #include "serve/app_state.hpp"
 
+#include <algorithm>
+#include <string>
 #include <utility>
 
 namespace zelt::serve {
@@ -24,8 +26,19 @@ std::shared_ptr<const LoadedLibrary> AppState::library() const {
 
 std::uint64_t AppState::queue_eval(std::string code) {
   const std::uint64_t id = next_eval_id_.fetch_add(1);
-  const std::lock_guard lock(queue_mutex_);
-  queue_.push_back({id, std::move(code)});
+  std::optional<std::uint64_t> dropped;
+  {
+    const std::lock_guard lock(queue_mutex_);
+    queue_.push_back({id, std::move(code)});
+    if (queue_.size() > kMostWaitingEvals) {
+      dropped = queue_.front().id;
+      queue_.pop_front();
+    }
+  }
+  if (dropped) {
+    append_console("[warn] zelt-lbr: evaluation " + std::to_string(*dropped) + " dropped unrun: more than " +
+                   std::to_string(kMostWaitingEvals) + " were waiting for the page");
+  }
   return id;
 }
 
@@ -38,15 +51,37 @@ std::optional<PendingEval> AppState::take_pending_eval() {
 }
 
 void AppState::store_result(std::uint64_t id, nlohmann::json value) {
-  const std::lock_guard lock(results_mutex_);
-  results_.insert_or_assign(id, std::move(value));
+  std::optional<std::uint64_t> dropped;
+  {
+    const std::lock_guard lock(results_mutex_);
+    const auto same = std::find_if(unread_results_.begin(), unread_results_.end(),
+                                   [id](const auto& entry) { return entry.first == id; });
+    if (same != unread_results_.end()) {
+      same->second = std::move(value);
+    } else {
+      unread_results_.emplace_back(id, std::move(value));
+      if (unread_results_.size() > kMostWaitingEvals) {
+        dropped = unread_results_.front().first;
+        unread_results_.pop_front();
+      }
+    }
+  }
+  if (dropped) {
+    append_console("[warn] zelt-lbr: result of evaluation " + std::to_string(*dropped) + " dropped unread: more than " +
+                   std::to_string(kMostWaitingEvals) + " were waiting");
+  }
 }
 
-std::optional<nlohmann::json> AppState::result(std::uint64_t id) const {
+std::optional<nlohmann::json> AppState::read_result(std::uint64_t id) {
   const std::lock_guard lock(results_mutex_);
-  const auto found = results_.find(id);
-  if (found == results_.end()) return std::nullopt;
-  return found->second;
+  const auto found = std::find_if(unread_results_.begin(), unread_results_.end(),
+                                  [id](const auto& entry) { return entry.first == id; });
+  if (found != unread_results_.end()) {
+    last_read_ = std::move(*found);
+    unread_results_.erase(found);
+  }
+  if (last_read_ && last_read_->first == id) return last_read_->second;
+  return std::nullopt;
 }
 
 void AppState::append_console(std::string line) {

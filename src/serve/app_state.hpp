@@ -1,7 +1,7 @@
 #pragma once
 // The live app's shared objects: the loaded library, the queue of pending
 // evaluations, their results and the page's console lines. Each sits behind
-// its own lock, and every member function takes exactly one of them, so no
+// its own lock, and every member function takes them one at a time, so no
 // caller can hold two at once or keep one across a child process.
 #include <atomic>
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -34,6 +34,10 @@ struct PendingEval {
 
 // The console keeps the newest lines only.
 inline constexpr std::size_t kConsoleLines = 500;
+// Evaluations no page has taken, and results nobody has read, are kept up to
+// this many each; past it the oldest is dropped with a console line, so an
+// agent that queues without a page open (or never reads) cannot fill memory.
+inline constexpr std::size_t kMostWaitingEvals = 1000;
 
 class AppState {
  public:
@@ -45,8 +49,10 @@ class AppState {
   // Removes and returns the oldest pending evaluation.
   std::optional<PendingEval> take_pending_eval();
 
+  // A result is kept until it is read; after that only the last one read
+  // stays, so a reader that asks again at once still gets it.
   void store_result(std::uint64_t id, nlohmann::json value);
-  std::optional<nlohmann::json> result(std::uint64_t id) const;
+  std::optional<nlohmann::json> read_result(std::uint64_t id);
 
   void append_console(std::string line);
   std::vector<std::string> console_lines() const;
@@ -58,8 +64,9 @@ class AppState {
   std::mutex queue_mutex_;
   std::deque<PendingEval> queue_;
 
-  mutable std::mutex results_mutex_;
-  std::unordered_map<std::uint64_t, nlohmann::json> results_;
+  std::mutex results_mutex_;
+  std::deque<std::pair<std::uint64_t, nlohmann::json>> unread_results_;  // oldest first
+  std::optional<std::pair<std::uint64_t, nlohmann::json>> last_read_;
 
   mutable std::mutex console_mutex_;
   std::deque<std::string> console_;

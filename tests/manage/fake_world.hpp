@@ -100,7 +100,7 @@ class ManagerWorld : public ::testing::Test {
 };
 
 inline std::string curl_args(const std::string& path) {
-  return "-s -L --max-time 12 " + std::string(manage::kWikiBase) + path;
+  return "-s -L --max-time 12 --globoff " + std::string(manage::kWikiBase) + path;
 }
 
 }  // namespace zelt::test

@@ -41,5 +41,17 @@ TEST(ManageCommand, PrintsWhereItServesOrWhyItCannotBind) {
                 "the viewer.\n");
 }
 
+TEST(ManageCommand, PortZeroPrintsThePortTheSystemChose) {
+  SpawnOptions options;
+  options.timeout_ms = 1500;
+  const auto served = run_process({ZELT_LBR_EXE, "manage", "--port", "0"}, options);
+  ASSERT_TRUE(served);
+  const std::string head = "OK: zelt-lbr Manager on http://localhost:";
+  ASSERT_TRUE(served->out.starts_with(head)) << served->out;
+  const std::string port = served->out.substr(head.size(), served->out.find('\n') - head.size());
+  EXPECT_GT(std::stoi(port), 0) << served->out;
+  EXPECT_NE(served->out.find("{\"url\":\"http://localhost:" + port + "\"}"), std::string::npos) << served->out;
+}
+
 }  // namespace
 }  // namespace zelt::test

@@ -1,5 +1,7 @@
 #include "manage/manager_routes.hpp"
 
+#include <unistd.h>
+
 #include "base/assets.hpp"
 #include "manage/fake_world.hpp"
 
@@ -130,7 +132,8 @@ TEST_F(ManagerRoutes, CompletenessAndModels) {
 
 TEST_F(ManagerRoutes, EmbedPagesRunTheRendererOnTemporaryFiles) {
   local_part("abc", {{"kicad_sym", kSymbol}, {"kicad_mod", kFootprint}});
-  const std::string tmp = dir.file("tmp/zeltlbr-mgr-local-abc.");
+  const std::string tmp =
+      dir.file("tmp/zelt-lbr-manage-" + std::to_string(::getpid()) + "/zeltlbr-mgr-local-abc.");
   expect_reply(get("/embed/symbol/local:abc"), 200, "text/html; charset=utf-8",
                "<html>zelt-symbol: (kicad_symbol_lib (symbol \"U1\" (pin inpu</html>", "symbol");
   EXPECT_EQ(read_file(tmp + "kicad_sym"), kSymbol);

@@ -21,9 +21,10 @@ CommandResult<int> run_serve(const ServeArgs& args) {
 
   http::LocalServer* self = nullptr;
   http::LocalServer server([&state, &self](const http::Request& request) {
-    http::Response response = serve::answer_app_request(state, request);
-    // The transport still sends this reply before run() returns.
-    if (serve::is_shutdown_request(request)) self->stop();
+    http::Response response = serve::answer_app_request(state, request, {.own_port = self->port()});
+    // The transport still sends this reply before run() returns. A refused
+    // request (another site's page) stops nothing.
+    if (serve::is_shutdown_request(request) && response.status == 200) self->stop();
     return response;
   });
   self = &server;
