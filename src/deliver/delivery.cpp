@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <optional>
 
-#include "base/json_text.hpp"
 #include "base/file_name.hpp"
 #include "base/fs.hpp"
+#include "base/json_text.hpp"
 #include "base/text.hpp"
-#include "base/wiki_address.hpp"
 #include "deliver/desktop_cli.hpp"
+#include "deliver/wiki_address.hpp"
 #include "eagle/kicad_sym_writer.hpp"
 #include "eagle/lbr_reader.hpp"
 

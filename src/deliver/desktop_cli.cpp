@@ -3,8 +3,8 @@
 #include <string>
 
 #include "base/json_text.hpp"
+#include "base/json_value.hpp"
 #include "base/spawn.hpp"
-#include "part/part_reader.hpp"
 
 namespace zelt::deliver {
 
@@ -13,7 +13,7 @@ Result<nlohmann::json> run_desktop_cli(std::string_view command, const nlohmann:
   // it is, and it starts with "{", so it can never read as an option.
   auto run = run_process({"zelt-desktop", std::string(command), compact_json(args)});
   if (!run) return fail("zelt-desktop unreachable: " + run.error().to_string());
-  if (auto reply = part::deserialize_json_value(run->out)) return std::move(*reply);
+  if (auto reply = read_json_value(run->out)) return std::move(*reply);
   return nlohmann::json{{"ok", run->exit_code == 0}, {"raw", run->out}};
 }
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "base/text_pattern.hpp"
 #include "eagle/sexpr_blocks.hpp"
-#include "eagle/text_pattern.hpp"
 #include "kicad/kicad_format.hpp"
 
 namespace zelt::eagle {

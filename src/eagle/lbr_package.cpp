@@ -7,11 +7,11 @@
 
 #include "base/number_format.hpp"
 #include "base/number_parse.hpp"
+#include "base/text_pattern.hpp"
+#include "base/xml_escape.hpp"
 #include "eagle/arc_from_three_points.hpp"
 #include "eagle/layer_table.hpp"
 #include "eagle/sexpr_blocks.hpp"
-#include "eagle/text_pattern.hpp"
-#include "eagle/xml_escape.hpp"
 
 namespace zelt::eagle {
 

@@ -7,10 +7,10 @@
 
 #include "base/number_parse.hpp"
 #include "base/text.hpp"
+#include "base/text_pattern.hpp"
+#include "base/xml_escape.hpp"
 #include "eagle/match_scan.hpp"
 #include "eagle/pin_tables.hpp"
-#include "eagle/text_pattern.hpp"
-#include "eagle/xml_escape.hpp"
 
 namespace zelt::eagle {
 

@@ -4,10 +4,10 @@
 
 #include "base/number_format.hpp"
 #include "base/text.hpp"
+#include "base/xml_escape.hpp"
 #include "eagle/arc_from_three_points.hpp"
 #include "eagle/pin_tables.hpp"
 #include "eagle/symbol_art.hpp"
-#include "eagle/xml_escape.hpp"
 
 namespace zelt::eagle {
 

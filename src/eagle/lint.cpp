@@ -8,8 +8,8 @@
 #include <unordered_set>
 
 #include "base/text.hpp"
+#include "base/text_pattern.hpp"
 #include "eagle/match_scan.hpp"
-#include "eagle/text_pattern.hpp"
 
 namespace zelt::eagle {
 

@@ -9,7 +9,7 @@
 #include "base/number_format.hpp"
 #include "base/number_parse.hpp"
 #include "base/text.hpp"
-#include "eagle/text_pattern.hpp"
+#include "base/text_pattern.hpp"
 
 namespace zelt::eagle {
 

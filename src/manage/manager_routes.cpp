@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/assets.hpp"
-#include "eagle/xml_escape.hpp"
+#include "base/xml_escape.hpp"
 #include "manage/component_lists.hpp"
 #include "manage/embed_page.hpp"
 #include "manage/part_summary.hpp"
@@ -96,7 +96,7 @@ http::Response html_message_response(std::string_view message, int status) {
   std::string body =
       "<body style='margin:0;background:#0d1117;color:#8b949e;font:13px -apple-system,sans-serif;display:flex;"
       "align-items:center;justify-content:center;height:100vh'><div>";
-  body += eagle::xml_escape(message);
+  body += xml_escape(message);
   body += "</div></body>";
   return http::Response{status, kHtml, std::move(body), {}};
 }
