@@ -13,8 +13,8 @@
 #include "base/text.hpp"
 #include "deliver/desktop_cli.hpp"
 #include "deliver/wiki_address.hpp"
-#include "eagle/kicad_sym_writer.hpp"
 #include "eagle/lbr_reader.hpp"
+#include "eagle/lbr_to_kicad_sym.hpp"
 
 namespace zelt::deliver {
 

@@ -7,8 +7,8 @@
 #include "base/assets.hpp"
 #include "base/xml_escape.hpp"
 #include "manage/component_lists.hpp"
-#include "manage/embed_page.hpp"
 #include "manage/part_summary.hpp"
+#include "manage/renderer_frame.hpp"
 #include "manage/request_target.hpp"
 
 namespace zelt::manage {
