@@ -9,6 +9,7 @@
 #include "base/text.hpp"
 #include "base/text_pattern.hpp"
 #include "base/xml_escape.hpp"
+#include "eagle/layer_table.hpp"
 #include "eagle/match_scan.hpp"
 #include "eagle/pin_tables.hpp"
 
@@ -39,7 +40,8 @@ using WireEnds = std::array<double, 4>;
 
 const TextPattern& wire_pattern() {
   static const TextPattern kWire(
-      R"re(<wire x1="([^"]+)" y1="([^"]+)" x2="([^"]+)" y2="([^"]+)" width="[^"]*" layer="94"/>)re");
+      std::string(R"re(<wire x1="([^"]+)" y1="([^"]+)" x2="([^"]+)" y2="([^"]+)" width="[^"]*" )re") +
+      std::string(layer_attribute<kSymbolsLayer>) + "/>");
   return kWire;
 }
 
