@@ -6,6 +6,10 @@
 # may name: each library gets a root under the build tree that holds only a
 # link to its own folder, and passes that root on to whatever links it.
 # src/ itself is on no include path.
+#
+# The compiler only sees the headers some source includes, so configuring
+# also reads every #include line of the folder: a header that names a folder
+# the library may not see, or climbs out with "..", stops the configure.
 set(ZELT_LAYER_ROOTS ${CMAKE_BINARY_DIR}/layers)
 
 function(zelt_layer folder)
@@ -22,4 +26,33 @@ function(zelt_layer folder)
   target_include_directories(${target} PUBLIC ${root})
   target_link_libraries(${target} PUBLIC ${arg_DEPENDS})
   set_property(GLOBAL APPEND PROPERTY ZELT_LIBRARIES ${target})
+
+  # The folders this library sees: its own and those its libraries see.
+  set(sees ${folder})
+  foreach(dependency IN LISTS arg_DEPENDS)
+    get_property(below GLOBAL PROPERTY ZELT_SEES_${dependency})
+    list(APPEND sees ${below})
+  endforeach()
+  list(REMOVE_DUPLICATES sees)
+  set_property(GLOBAL PROPERTY ZELT_SEES_${target} ${sees})
+  zelt_check_layer_includes(${folder} "${sees}")
+endfunction()
+
+# Stops the configure at the first #include "<folder>/..." in src/<folder>
+# that names a folder of src/ outside `sees`, or that holds "..".
+function(zelt_check_layer_includes folder sees)
+  file(GLOB layer_folders LIST_DIRECTORIES true RELATIVE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/*)
+  file(GLOB_RECURSE files ${CMAKE_SOURCE_DIR}/src/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/src/${folder}/*.hpp)
+  foreach(file IN LISTS files)
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" path "${line}")
+      string(REGEX MATCH "^[^/]*" first "${path}")
+      if(path MATCHES "(^|/)\\.\\./" OR (path MATCHES "/" AND first IN_LIST layer_folders
+                                          AND NOT first IN_LIST sees))
+        message(FATAL_ERROR "${file}: #include \"${path}\" reaches outside what zelt_${folder} "
+                            "builds on (${sees})")
+      endif()
+    endforeach()
+  endforeach()
 endfunction()
