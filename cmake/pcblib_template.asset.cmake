@@ -1,6 +1,6 @@
 # The reference footprint library that .PcbLib exports start from, built from
 # the readable sources in tools/pcblib_template. The generator is compiled on
-# its own (not against zelt_core, which embeds its output).
+# its own (not against the libraries, which embed its output).
 set(ZELT_PCBLIB_TEMPLATE_SOURCES ${CMAKE_SOURCE_DIR}/tools/pcblib_template)
 add_executable(make_pcblib_template
   ${ZELT_PCBLIB_TEMPLATE_SOURCES}/make_pcblib_template.cpp

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "base/text.hpp"
-#include "eagle/kicad_sym_writer.hpp"
 #include "eagle/lbr_reader.hpp"
+#include "eagle/lbr_to_kicad_sym.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -4,15 +4,15 @@
 
 #include <optional>
 
-#include "base/json_text.hpp"
 #include "base/file_name.hpp"
 #include "base/fs.hpp"
+#include "base/json_text.hpp"
 #include "base/private_folder.hpp"
 #include "base/text.hpp"
-#include "base/wiki_address.hpp"
 #include "deliver/desktop_cli.hpp"
-#include "eagle/kicad_sym_writer.hpp"
+#include "deliver/wiki_address.hpp"
 #include "eagle/lbr_reader.hpp"
+#include "eagle/lbr_to_kicad_sym.hpp"
 
 namespace zelt::deliver {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "base/json_text.hpp"
+#include "base/json_value.hpp"
 #include "base/spawn.hpp"
-#include "part/part_reader.hpp"
 
 namespace zelt::deliver {
 namespace {
@@ -27,7 +27,7 @@ Result<nlohmann::json> run_desktop_cli(std::string_view command, const nlohmann:
   if (run->timed_out) {
     return fail("zelt-desktop " + std::string(command) + " did not finish within " + duration_text(timeout));
   }
-  if (auto reply = part::deserialize_json_value(run->out)) return std::move(*reply);
+  if (auto reply = read_json_value(run->out)) return std::move(*reply);
   return nlohmann::json{{"ok", run->exit_code == 0}, {"raw", run->out}};
 }
 

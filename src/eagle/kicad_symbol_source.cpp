@@ -3,8 +3,9 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "base/saturating_cast.hpp"
+#include "base/text_pattern.hpp"
 #include "eagle/sexpr_blocks.hpp"
-#include "eagle/text_pattern.hpp"
 #include "kicad/kicad_format.hpp"
 
 namespace zelt::eagle {
@@ -18,10 +19,7 @@ constexpr double kSynthBodyX = 7.62;
 
 // Whole degrees, halves away from zero, saturated into the u32 range.
 std::uint32_t rotation_degrees(std::string_view text) {
-  double value = std::round(number_or(text, 0));
-  if (!(value > 0)) return 0;  // negative and NaN
-  if (value >= 4294967295.0) return 4294967295u;
-  return static_cast<std::uint32_t>(value);
+  return saturating_cast<std::uint32_t>(std::round(number_or(text, 0)));
 }
 
 std::vector<LbrPin> read_pins(std::string_view text) {

@@ -26,11 +26,25 @@ constexpr std::array<LayerRow, 43> kLayers{{
 }};
 
 constexpr std::array<std::pair<std::string_view, int>, 4> kFootprintLayers{{
-    {"F.SilkS", 21},
-    {"B.SilkS", 22},
-    {"F.Fab", 51},
-    {"B.Fab", 52},
+    {"F.SilkS", kTPlaceLayer},
+    {"B.SilkS", kBPlaceLayer},
+    {"F.Fab", kTDocuLayer},
+    {"B.Fab", kBDocuLayer},
 }};
+
+constexpr bool layer_named(int number, std::string_view name) {
+  for (const LayerRow& row : kLayers) {
+    if (row.number == number) return row.name == name;
+  }
+  return false;
+}
+
+// The named layers are the table's rows of those names.
+static_assert(layer_named(kTopLayer, "Top") && layer_named(kTPlaceLayer, "tPlace") &&
+              layer_named(kBPlaceLayer, "bPlace") && layer_named(kTNamesLayer, "tNames") &&
+              layer_named(kTValuesLayer, "tValues") && layer_named(kSymbolsLayer, "Symbols") &&
+              layer_named(kNamesLayer, "Names") && layer_named(kValuesLayer, "Values"));
+static_assert(layer_attribute<kSymbolsLayer> == "layer=\"94\"" && layer_attribute<kTopLayer> == "layer=\"1\"");
 
 }  // namespace
 

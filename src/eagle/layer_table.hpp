@@ -1,11 +1,48 @@
 #pragma once
 // The EAGLE layers every written library declares, and the KiCad footprint
 // layers the package drawing keeps.
+#include <array>
 #include <optional>
 #include <span>
 #include <string_view>
 
 namespace zelt::eagle {
+
+// The layers the writers draw on and the readers look for by number.
+inline constexpr int kTopLayer = 1;
+inline constexpr int kTPlaceLayer = 21;
+inline constexpr int kBPlaceLayer = 22;
+inline constexpr int kTNamesLayer = 25;
+inline constexpr int kTValuesLayer = 27;
+inline constexpr int kTDocuLayer = 51;
+inline constexpr int kBDocuLayer = 52;
+inline constexpr int kSymbolsLayer = 94;
+inline constexpr int kNamesLayer = 95;
+inline constexpr int kValuesLayer = 96;
+
+namespace detail {
+template <int N>
+constexpr auto layer_attribute_text() {
+  static_assert(N > 0 && N < 1000);
+  constexpr std::size_t digits = N >= 100 ? 3 : N >= 10 ? 2 : 1;
+  std::array<char, 8 + digits> text{'l', 'a', 'y', 'e', 'r', '=', '"'};
+  int rest = N;
+  for (std::size_t i = digits; i > 0; --i) {
+    text[6 + i] = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  }
+  text[7 + digits] = '"';
+  return text;
+}
+template <int N>
+inline constexpr auto kLayerAttributeText = layer_attribute_text<N>();
+}  // namespace detail
+
+// `layer="N"`, made at compile time: the writers put it in element texts and
+// the readers and the lint look for it.
+template <int N>
+inline constexpr std::string_view layer_attribute{detail::kLayerAttributeText<N>.data(),
+                                                  detail::kLayerAttributeText<N>.size()};
 
 struct LayerRow {
   int number;

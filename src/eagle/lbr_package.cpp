@@ -7,11 +7,11 @@
 
 #include "base/number_format.hpp"
 #include "base/number_parse.hpp"
+#include "base/text_pattern.hpp"
+#include "base/xml_escape.hpp"
 #include "eagle/arc_from_three_points.hpp"
 #include "eagle/layer_table.hpp"
 #include "eagle/sexpr_blocks.hpp"
-#include "eagle/text_pattern.hpp"
-#include "eagle/xml_escape.hpp"
 
 namespace zelt::eagle {
 
@@ -103,7 +103,7 @@ void append_pad(std::string& out, const ModPad& pad) {
     out += "  <smd name=\"";
     append_xml_escaped(out, pad.name);
     out += "\" x=\"" + f4(pad.x) + "\" y=\"" + f4(-pad.y) + "\" dx=\"" + f4(pad.width) + "\" dy=\"" + f4(pad.height) +
-           "\" layer=\"1\"";
+           "\" " + std::string(layer_attribute<kTopLayer>);
   } else {
     double drill = pad.drill.value_or(0.6 * std::min(pad.width, pad.height));
     double diameter = pad.shape == "round" ? pad.width : std::max(pad.width, pad.height);
@@ -222,10 +222,10 @@ std::string footprint_graphics(std::string_view text, const std::vector<std::str
 }
 
 void append_name_value(std::string& out, double name_y, double value_y) {
-  out += "  <text x=\"0\" y=\"" + f3(name_y) +
-         "\" size=\"1.27\" layer=\"25\" align=\"bottom-center\">&gt;NAME</text>\n";
-  out += "  <text x=\"0\" y=\"" + f3(value_y) +
-         "\" size=\"1.27\" layer=\"27\" align=\"top-center\">&gt;VALUE</text>\n";
+  out += "  <text x=\"0\" y=\"" + f3(name_y) + "\" size=\"1.27\" " + std::string(layer_attribute<kTNamesLayer>) +
+         " align=\"bottom-center\">&gt;NAME</text>\n";
+  out += "  <text x=\"0\" y=\"" + f3(value_y) + "\" size=\"1.27\" " + std::string(layer_attribute<kTValuesLayer>) +
+         " align=\"top-center\">&gt;VALUE</text>\n";
 }
 
 void append_footprint_package(std::string& out, const LbrSymbol& symbol, std::string_view text,
@@ -273,14 +273,16 @@ void append_placeholder_package(std::string& out, const LbrSymbol& symbol) {
     const double y = (static_cast<double>(rows) * 0.5 - r) * 0.5;
     out += "  <smd name=\"";
     append_xml_escaped(out, symbol.pins[i].number);
-    out += "\" x=\"" + f3(x) + "\" y=\"" + f3(y) + "\" dx=\"0.50\" dy=\"0.50\" layer=\"1\"/>\n";
+    out += "\" x=\"" + f3(x) + "\" y=\"" + f3(y) + "\" dx=\"0.50\" dy=\"0.50\" " +
+           std::string(layer_attribute<kTopLayer>) + "/>\n";
   }
   const double hx = (n / 4 + 1) / 2;
   const double hy = (static_cast<double>(rows) / 2 + 1) / 2;
   const LbrPoint corners[] = {{-hx, hy}, {hx, hy}, {hx, -hy}, {-hx, -hy}, {-hx, hy}};
   for (int i = 0; i < 4; ++i) {
     out += "  <wire x1=\"" + f3(corners[i].x) + "\" y1=\"" + f3(corners[i].y) + "\" x2=\"" + f3(corners[i + 1].x) +
-           "\" y2=\"" + f3(corners[i + 1].y) + "\" width=\"0.127\" layer=\"21\"/>\n";
+           "\" y2=\"" + f3(corners[i + 1].y) + "\" width=\"0.127\" " + std::string(layer_attribute<kTPlaceLayer>) +
+           "/>\n";
   }
   append_name_value(out, hy + 0.5, -hy - 0.5);
 }

@@ -7,10 +7,11 @@
 
 #include "base/number_parse.hpp"
 #include "base/text.hpp"
+#include "base/text_pattern.hpp"
+#include "base/xml_escape.hpp"
+#include "eagle/layer_table.hpp"
 #include "eagle/match_scan.hpp"
 #include "eagle/pin_tables.hpp"
-#include "eagle/text_pattern.hpp"
-#include "eagle/xml_escape.hpp"
 
 namespace zelt::eagle {
 
@@ -39,7 +40,8 @@ using WireEnds = std::array<double, 4>;
 
 const TextPattern& wire_pattern() {
   static const TextPattern kWire(
-      R"re(<wire x1="([^"]+)" y1="([^"]+)" x2="([^"]+)" y2="([^"]+)" width="[^"]*" layer="94"/>)re");
+      std::string(R"re(<wire x1="([^"]+)" y1="([^"]+)" x2="([^"]+)" y2="([^"]+)" width="[^"]*" )re") +
+      std::string(layer_attribute<kSymbolsLayer>) + "/>");
   return kWire;
 }
 

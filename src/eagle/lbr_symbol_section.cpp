@@ -4,10 +4,11 @@
 
 #include "base/number_format.hpp"
 #include "base/text.hpp"
+#include "base/xml_escape.hpp"
 #include "eagle/arc_from_three_points.hpp"
+#include "eagle/layer_table.hpp"
 #include "eagle/pin_tables.hpp"
 #include "eagle/symbol_art.hpp"
-#include "eagle/xml_escape.hpp"
 
 namespace zelt::eagle {
 
@@ -20,14 +21,16 @@ void append_body(std::string& out, const LbrRect& b) {
   const LbrPoint corners[] = {{b.x1, b.y1}, {b.x2, b.y1}, {b.x2, b.y2}, {b.x1, b.y2}, {b.x1, b.y1}};
   for (int i = 0; i < 4; ++i) {
     out += "  <wire x1=\"" + num(corners[i].x) + "\" y1=\"" + num(corners[i].y) + "\" x2=\"" + num(corners[i + 1].x) +
-           "\" y2=\"" + num(corners[i + 1].y) + "\" width=\"0.254\" layer=\"94\"/>\n";
+           "\" y2=\"" + num(corners[i + 1].y) + "\" width=\"0.254\" " + std::string(layer_attribute<kSymbolsLayer>) +
+           "/>\n";
   }
 }
 
 void append_graphic_path(std::string& out, const std::vector<LbrPoint>& points) {
   for (std::size_t i = 0; i + 1 < points.size(); ++i) {
     out += "  <wire x1=\"" + f4(points[i].x) + "\" y1=\"" + f4(points[i].y) + "\" x2=\"" + f4(points[i + 1].x) +
-           "\" y2=\"" + f4(points[i + 1].y) + "\" width=\"0.1524\" layer=\"94\"/>\n";
+           "\" y2=\"" + f4(points[i + 1].y) + "\" width=\"0.1524\" " + std::string(layer_attribute<kSymbolsLayer>) +
+           "/>\n";
   }
 }
 
@@ -64,7 +67,8 @@ void append_texts(std::string& out, const LbrSymbol& symbol) {
   for (const auto& text : symbol.texts) {
     const bool right = text.x > centre;
     const double x = right ? (body ? body->x2 - 1 : 9) : (body ? body->x1 + 1 : -9);
-    out += "  <text x=\"" + num(x) + "\" y=\"" + num(text.y) + "\" size=\"0.762\" layer=\"94\" font=\"vector\" ratio=\"15\"";
+    out += "  <text x=\"" + num(x) + "\" y=\"" + num(text.y) + "\" size=\"0.762\" " +
+           std::string(layer_attribute<kSymbolsLayer>) + " font=\"vector\" ratio=\"15\"";
     if (right) out += " align=\"right\"";
     out += ">";
     append_xml_escaped(out, text.text);
@@ -130,8 +134,10 @@ void append_symbol_and_deviceset(std::string& out, const LbrSymbol& symbol, cons
   }
   const double name_y = symbol.body ? symbol.body->y1 + 2.54 : 10;
   const double value_y = symbol.body ? symbol.body->y2 - 2.54 : -10;
-  out += "  <text x=\"0\" y=\"" + num(name_y) + "\" size=\"1.27\" layer=\"95\" align=\"bottom-center\">&gt;NAME</text>\n";
-  out += "  <text x=\"0\" y=\"" + num(value_y) + "\" size=\"1.27\" layer=\"96\" align=\"top-center\">&gt;VALUE</text>\n";
+  out += "  <text x=\"0\" y=\"" + num(name_y) + "\" size=\"1.27\" " + std::string(layer_attribute<kNamesLayer>) +
+         " align=\"bottom-center\">&gt;NAME</text>\n";
+  out += "  <text x=\"0\" y=\"" + num(value_y) + "\" size=\"1.27\" " + std::string(layer_attribute<kValuesLayer>) +
+         " align=\"top-center\">&gt;VALUE</text>\n";
 
   const auto names = eagle_pin_names(symbol.pins);
   append_pins(out, symbol, names);

@@ -1,9 +1,9 @@
 #include "eagle/lbr_writer.hpp"
 
+#include "base/xml_escape.hpp"
 #include "eagle/layer_table.hpp"
 #include "eagle/lbr_package.hpp"
 #include "eagle/lbr_symbol_section.hpp"
-#include "eagle/xml_escape.hpp"
 
 namespace zelt::eagle {
 

@@ -8,8 +8,9 @@
 #include <unordered_set>
 
 #include "base/text.hpp"
+#include "base/text_pattern.hpp"
+#include "eagle/layer_table.hpp"
 #include "eagle/match_scan.hpp"
-#include "eagle/text_pattern.hpp"
 
 namespace zelt::eagle {
 
@@ -54,7 +55,7 @@ constexpr std::array<std::string_view, kNeedles> kNeedleTexts = {
     "<packages>",    "</packages>",         "<symbols>",         "</symbols>",
     "<devicesets>",  "</devicesets>",       "<packages></packages>", "<packages/>",
     "<connects/>",   "<connects></connects>", "<device name=\"\">", "package=",
-    "layer=\"94\"",
+    layer_attribute<kSymbolsLayer>,
 };
 
 // Which needles a document holds, and its balance of angle brackets.

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "base/parallel.hpp"
-#include "eagle/text_pattern.hpp"
+#include "base/text_pattern.hpp"
 
 namespace zelt::eagle {
 

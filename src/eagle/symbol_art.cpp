@@ -9,7 +9,8 @@
 #include "base/number_format.hpp"
 #include "base/number_parse.hpp"
 #include "base/text.hpp"
-#include "eagle/text_pattern.hpp"
+#include "base/text_pattern.hpp"
+#include "eagle/layer_table.hpp"
 
 namespace zelt::eagle {
 
@@ -53,7 +54,8 @@ std::optional<LbrPoint> parse_point(std::string_view piece) {
 
 void append_art_wire(std::string& out, LbrPoint a, LbrPoint b) {
   out += "  <wire x1=\"" + format_fixed(a.x, 4) + "\" y1=\"" + format_fixed(a.y, 4) + "\" x2=\"" +
-         format_fixed(b.x, 4) + "\" y2=\"" + format_fixed(b.y, 4) + "\" width=\"0.1016\" layer=\"94\"/>\n";
+         format_fixed(b.x, 4) + "\" y2=\"" + format_fixed(b.y, 4) + "\" width=\"0.1016\" " +
+         std::string(layer_attribute<kSymbolsLayer>) + "/>\n";
 }
 
 void append_path(std::string& out, const std::vector<LbrPoint>& points) {

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/text.hpp"
-#include "eagle/text_pattern.hpp"
+#include "base/text_pattern.hpp"
 #include "part/part_writer.hpp"
 
 namespace zelt::embed {
@@ -40,9 +40,9 @@ std::string text_field(const nlohmann::json& pin, const char* key) {
 }  // namespace
 
 ConnectMap read_connects(std::string_view lbr) {
-  static const eagle::TextPattern kConnect(R"re(<connect gate="[^"]*" pin="([^"]+)" pad="([^"]+)"/>)re");
+  static const TextPattern kConnect(R"re(<connect gate="[^"]*" pin="([^"]+)" pad="([^"]+)"/>)re");
   ConnectMap connects;
-  eagle::MatchIterator matches(kConnect, lbr);
+  MatchIterator matches(kConnect, lbr);
   while (auto match = matches.next()) connects.insert_or_assign(std::string((*match)[1]), std::string((*match)[2]));
   return connects;
 }

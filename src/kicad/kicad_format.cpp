@@ -6,15 +6,9 @@
 
 #include "base/number_format.hpp"
 #include "base/text.hpp"
+#include "base/units.hpp"
 
 namespace zelt::kicad {
-
-namespace {
-
-constexpr double kMmPerMil = 0.0254;
-constexpr double kRadiansPerDegree = 0.017453292519943295;
-
-}  // namespace
 
 std::string fmt_num(double value) {
   std::string text = format_fixed(value, 6);

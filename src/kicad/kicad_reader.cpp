@@ -5,7 +5,6 @@
 #include <iterator>
 #include <cstdint>
 #include <initializer_list>
-#include <limits>
 #include <optional>
 #include <set>
 #include <string>
@@ -13,6 +12,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/saturating_cast.hpp"
+#include "base/units.hpp"
 #include "kicad/arc_center.hpp"
 #include "kicad/kicad_format.hpp"
 #include "kicad/sexpr.hpp"
@@ -22,25 +23,12 @@ namespace zelt::kicad {
 
 namespace {
 
-constexpr double kMmPerMil = 0.0254;
 constexpr double kDefaultSymbolStrokeMils = 6.0;
 constexpr double kDefaultFootprintStrokeMm = 0.12;
 constexpr double kGridMils = 50.0;
 
-// NaN becomes 0; values beyond the 32-bit range stick to its ends.
-std::int32_t saturate_i32(double value) {
-  if (std::isnan(value)) return 0;
-  if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
-    return std::numeric_limits<std::int32_t>::min();
-  }
-  if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
-    return std::numeric_limits<std::int32_t>::max();
-  }
-  return static_cast<std::int32_t>(value);
-}
-
 // std::round rounds halves away from zero.
-std::int32_t mm_to_mils_rounded(double mm) { return saturate_i32(std::round(mm / kMmPerMil)); }
+std::int32_t mm_to_mils_rounded(double mm) { return saturating_cast<std::int32_t>(std::round(mm / kMmPerMil)); }
 
 double mm_to_mils(double mm) { return mm / kMmPerMil; }
 
@@ -122,7 +110,7 @@ std::string designator_prefix(const std::vector<SExpr>& properties) {
 }
 
 std::uint16_t pin_rotation(double degrees) {
-  std::int32_t whole = saturate_i32(std::trunc(degrees));
+  std::int32_t whole = saturating_cast<std::int32_t>(std::trunc(degrees));
   std::int32_t wrapped = whole % 360;
   if (wrapped < 0) wrapped += 360;
   return static_cast<std::uint16_t>(wrapped);
@@ -381,8 +369,8 @@ void recentre(part::Symbol& symbol) {
   double dx = grid_offset(box.min_x, box.max_x);
   double dy = grid_offset(box.min_y, box.max_y);
   for (auto& pin : symbol.pins) {
-    pin.x = saturate_i32(static_cast<double>(pin.x) - dx);
-    pin.y = saturate_i32(static_cast<double>(pin.y) - dy);
+    pin.x = saturating_cast<std::int32_t>(static_cast<double>(pin.x) - dx);
+    pin.y = saturating_cast<std::int32_t>(static_cast<double>(pin.y) - dy);
   }
   for (auto& graphic : symbol.graphics) shift_graphic(graphic, dx, dy);
 }

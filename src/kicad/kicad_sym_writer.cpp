@@ -3,6 +3,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "base/units.hpp"
 #include "kicad/kicad_format.hpp"
 #include "kicad/symbol_extent.hpp"
 
@@ -10,7 +11,6 @@ namespace zelt::kicad {
 
 namespace {
 
-constexpr double kMmPerMil = 0.0254;
 constexpr double kDefaultPinLengthMm = 5.08;
 
 std::string mm(double mils) { return fmt_num(mils * kMmPerMil); }

@@ -6,10 +6,10 @@
 
 #include "base/assets.hpp"
 #include "base/request_origin.hpp"
-#include "eagle/xml_escape.hpp"
+#include "base/xml_escape.hpp"
 #include "manage/component_lists.hpp"
-#include "manage/embed_page.hpp"
 #include "manage/part_summary.hpp"
+#include "manage/renderer_frame.hpp"
 #include "manage/request_target.hpp"
 #include "manage/wiki_client.hpp"
 
@@ -101,7 +101,7 @@ http::Response html_message_response(std::string_view message, int status) {
   std::string body =
       "<body style='margin:0;background:#0d1117;color:#8b949e;font:13px -apple-system,sans-serif;display:flex;"
       "align-items:center;justify-content:center;height:100vh'><div>";
-  body += eagle::xml_escape(message);
+  body += xml_escape(message);
   body += "</div></body>";
   return http::Response{status, kHtml, std::move(body), {}};
 }

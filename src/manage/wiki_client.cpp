@@ -1,9 +1,9 @@
 #include "manage/wiki_client.hpp"
 
+#include "base/json_value.hpp"
 #include "base/spawn.hpp"
 #include "base/text.hpp"
 #include "manage/request_target.hpp"
-#include "part/part_reader.hpp"
 
 namespace zelt::manage {
 namespace {
@@ -50,7 +50,7 @@ std::optional<std::string> wiki_download_file(std::string_view id, std::string_v
 std::optional<nlohmann::json> fetch_wiki_json(const std::string& url) {
   const auto bytes = curl_get(url);
   if (!bytes) return std::nullopt;
-  auto parsed = part::deserialize_json_value(*bytes);
+  auto parsed = read_json_value(*bytes);
   if (!parsed) return std::nullopt;
   return std::move(*parsed);
 }
@@ -90,7 +90,7 @@ WhoAmI wiki_whoami(WikiCaches& caches) {
   SpawnOptions options;
   options.timeout_ms = kChildTimeoutMs;
   if (const auto run = run_process({"zelt-wiki", "whoami", "--json"}, options); run) {
-    if (const auto parsed = part::deserialize_json_value(run->out); parsed) {
+    if (const auto parsed = read_json_value(run->out); parsed) {
       const auto* data = member(*parsed, "data");
       const auto* user = data ? member(*data, "user") : nullptr;
       if (const auto* name = user ? member(*user, "displayName") : nullptr; name && name->is_string()) {

@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "base/wiki_address.hpp"
+#include "deliver/wiki_address.hpp"
 
 namespace zelt::manage {
 

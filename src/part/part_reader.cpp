@@ -24,9 +24,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "part/json_cursor.hpp"
+#include "base/json_cursor.hpp"
+#include "base/json_messages.hpp"
 #include "part/part_fields.hpp"
-#include "part/read_messages.hpp"
 
 namespace zelt::part {
 
@@ -499,7 +499,5 @@ Result<Symbol> deserialize_symbol(std::string_view text) { return read_whole<Sym
 Result<std::vector<Symbol>> deserialize_symbol_array(std::string_view text) {
   return read_whole<std::vector<Symbol>>(text);
 }
-
-Result<nlohmann::json> deserialize_json_value(std::string_view text) { return read_whole<nlohmann::json>(text); }
 
 }  // namespace zelt::part

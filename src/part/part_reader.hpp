@@ -4,8 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json_fwd.hpp>
-
 #include "base/error.hpp"
 #include "part/part.hpp"
 
@@ -19,9 +17,5 @@ Result<Symbol> deserialize_symbol(std::string_view text);
 
 // The whole text must be a JSON array of symbols, read element by element.
 Result<std::vector<Symbol>> deserialize_symbol_array(std::string_view text);
-
-// Any JSON value, with the same rules: nesting is bounded, a repeated key
-// keeps the later value.
-Result<nlohmann::json> deserialize_json_value(std::string_view text);
 
 }  // namespace zelt::part

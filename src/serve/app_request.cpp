@@ -5,11 +5,11 @@
 
 #include "base/assets.hpp"
 #include "base/json_text.hpp"
+#include "base/json_value.hpp"
 #include "base/number_parse.hpp"
 #include "base/request_origin.hpp"
 #include "base/text.hpp"
 #include "deliver/delivery.hpp"
-#include "part/part_reader.hpp"
 
 namespace zelt::serve {
 
@@ -61,17 +61,17 @@ http::Response post_route(AppState& state, std::string_view path, std::string_vi
                           bool& matched) {
   matched = true;
   if (path == "/load") {
-    auto request = part::deserialize_json_value(body);
+    auto request = read_json_value(body);
     if (auto lbr = string_member(request, "lbr")) state.set_library(build_library_state(std::move(*lbr)));
     return reply(std::string(kOk));
   }
   if (path == "/eval") {
-    auto request = part::deserialize_json_value(body);
+    auto request = read_json_value(body);
     const std::uint64_t id = state.queue_eval(string_member(request, "code").value_or(""));
     return reply(json{{"id", std::to_string(id)}});
   }
   if (path == "/console") {
-    auto request = part::deserialize_json_value(body);
+    auto request = read_json_value(body);
     if (request) {
       const std::string level = string_member(request, "level").value_or("log");
       state.append_console("[" + level + "] " + string_member(request, "msg").value_or(""));
@@ -79,7 +79,7 @@ http::Response post_route(AppState& state, std::string_view path, std::string_vi
     return reply(std::string(kOk));
   }
   if (path == "/deliver") {
-    auto request = part::deserialize_json_value(body);
+    auto request = read_json_value(body);
     const std::string target = string_member(request, "target").value_or("kicad");
     // The library is shared read-only, so the delivery needs no lock while
     // it writes files and runs zelt-desktop.
@@ -93,7 +93,7 @@ http::Response post_route(AppState& state, std::string_view path, std::string_vi
     std::string_view id_text = path.substr(kEvalPrefix.size());
     id_text.remove_suffix(kResultSuffix.size());
     if (const auto id = parse_u64(id_text)) {
-      if (auto value = part::deserialize_json_value(body)) state.store_result(*id, std::move(*value));
+      if (auto value = read_json_value(body)) state.store_result(*id, std::move(*value));
     }
     return reply(std::string(kOk));
   }

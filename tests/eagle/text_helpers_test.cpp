@@ -4,12 +4,12 @@
 
 #include <cmath>
 
+#include "base/text_pattern.hpp"
+#include "base/xml_escape.hpp"
 #include "eagle/arc_from_three_points.hpp"
 #include "eagle/lbr_symbol_section.hpp"
 #include "eagle/pin_tables.hpp"
 #include "eagle/sexpr_blocks.hpp"
-#include "eagle/text_pattern.hpp"
-#include "eagle/xml_escape.hpp"
 
 namespace zelt::eagle {
 namespace {

@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "base/json_text.hpp"
-#include "eagle/kicad_sym_writer.hpp"
 #include "eagle/lbr_reader.hpp"
+#include "eagle/lbr_to_kicad_sym.hpp"
 #include "support/run_cli.hpp"
 
 namespace zelt::deliver {

@@ -5,8 +5,8 @@
 #include "base/mapped_file.hpp"
 #include "cli/handlers.hpp"
 #include "cli/report.hpp"
-#include "eagle/kicad_sym_writer.hpp"
 #include "eagle/lbr_reader.hpp"
+#include "eagle/lbr_to_kicad_sym.hpp"
 
 namespace zelt::cli {
 

@@ -1,4 +1,4 @@
-#include "part/json_cursor.hpp"
+#include "base/json_cursor.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -8,10 +8,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/json_messages.hpp"
 #include "base/text.hpp"
-#include "part/read_messages.hpp"
 
-namespace zelt::part {
+namespace zelt {
 
 namespace {
 
@@ -739,4 +739,4 @@ bool JsonCursor::peek_invalid_type(std::string_view expecting) {
   return custom_error(invalid_type(found, expecting));
 }
 
-}  // namespace zelt::part
+}  // namespace zelt

@@ -13,9 +13,9 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "base/error.hpp"
-#include "part/held_value.hpp"
+#include "base/json_held_value.hpp"
 
-namespace zelt::part {
+namespace zelt {
 
 class JsonCursor {
  public:
@@ -91,4 +91,4 @@ class JsonCursor {
   std::string scratch_;
 };
 
-}  // namespace zelt::part
+}  // namespace zelt

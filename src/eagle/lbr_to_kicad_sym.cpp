@@ -1,4 +1,4 @@
-#include "eagle/kicad_sym_writer.hpp"
+#include "eagle/lbr_to_kicad_sym.hpp"
 
 #include <functional>
 #include <vector>

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "part/held_value.hpp"
+#include "base/json_held_value.hpp"
 
-namespace zelt::part {
+namespace zelt {
 
 // How a found value is named in type errors: "integer `5`", "integer `-5`",
 // "floating point `1.5`", "string \"abc\"", "boolean `true`", "null", "map",
@@ -21,4 +21,4 @@ std::string invalid_value(std::string_view found, std::string_view expecting);
 std::string invalid_length(std::size_t length, std::string_view expecting);
 std::string unknown_variant(std::string_view name, const std::string_view* names, std::size_t count);
 
-}  // namespace zelt::part
+}  // namespace zelt

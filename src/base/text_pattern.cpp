@@ -1,4 +1,4 @@
-#include "eagle/text_pattern.hpp"
+#include "base/text_pattern.hpp"
 
 #include <cctype>
 #include <charconv>
@@ -9,7 +9,7 @@
 
 #include "base/number_parse.hpp"
 
-namespace zelt::eagle {
+namespace zelt {
 
 namespace {
 
@@ -201,4 +201,4 @@ double number_or(std::string_view text, double fallback) {
   return parse_double(text).value_or(fallback);
 }
 
-}  // namespace zelt::eagle
+}  // namespace zelt

@@ -1,11 +1,11 @@
-#include "part/read_messages.hpp"
+#include "base/json_messages.hpp"
 
 #include <cmath>
 
 #include "base/number_format.hpp"
 #include "base/text.hpp"
 
-namespace zelt::part {
+namespace zelt {
 
 namespace {
 
@@ -100,4 +100,4 @@ std::string unknown_variant(std::string_view name, const std::string_view* names
   return out;
 }
 
-}  // namespace zelt::part
+}  // namespace zelt

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace zelt::part {
+namespace zelt {
 
 struct JsonNumber {
   enum class Kind : unsigned char { unsigned_int, signed_int, floating };
@@ -26,4 +26,4 @@ struct HeldValue {
   std::vector<HeldValue> items;   // sequence elements or map values
 };
 
-}  // namespace zelt::part
+}  // namespace zelt

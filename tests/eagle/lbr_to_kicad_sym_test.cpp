@@ -1,5 +1,5 @@
 // The .kicad_sym text for a symbol read from an EAGLE library, byte for byte.
-#include "eagle/kicad_sym_writer.hpp"
+#include "eagle/lbr_to_kicad_sym.hpp"
 
 #include <gtest/gtest.h>
 

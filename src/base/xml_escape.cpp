@@ -1,9 +1,9 @@
-#include "eagle/xml_escape.hpp"
+#include "base/xml_escape.hpp"
 
 #include <array>
 #include <utility>
 
-namespace zelt::eagle {
+namespace zelt {
 
 namespace {
 
@@ -60,4 +60,4 @@ std::string xml_unescape(std::string_view text) {
   return out;
 }
 
-}  // namespace zelt::eagle
+}  // namespace zelt

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-namespace zelt::eagle {
+namespace zelt {
 
 // The five XML entities, "&" first so no entity is escaped twice.
 std::string xml_escape(std::string_view text);
@@ -15,4 +15,4 @@ void append_xml_escaped(std::string& out, std::string_view text);
 // (numeric references, other names) is decoded.
 std::string xml_unescape(std::string_view text);
 
-}  // namespace zelt::eagle
+}  // namespace zelt

@@ -1,6 +1,6 @@
 #pragma once
-// Regular-expression plumbing shared by the EAGLE tools, which read KiCad and
-// EAGLE text with patterns on the raw text rather than with a parser.
+// Regular-expression plumbing for the readers that take KiCad and EAGLE text
+// with patterns on the raw text rather than with a parser.
 #include <re2/re2.h>
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <thread>
 
-namespace zelt::eagle {
+namespace zelt {
 
 // The KiCad and EAGLE readers treat vertical tab as white space, which RE2's
 // \s does not: this rewrites \s to [\t\n\v\f\r ] and \S to its complement so
@@ -108,4 +108,4 @@ std::string_view last_quoted_value(std::string_view match);
 // numbers in library text never fail a command.
 double number_or(std::string_view text, double fallback);
 
-}  // namespace zelt::eagle
+}  // namespace zelt

@@ -1,4 +1,4 @@
-#include "manage/embed_page.hpp"
+#include "manage/renderer_frame.hpp"
 
 #include <unistd.h>
 
