@@ -3,7 +3,7 @@
 // objects of AppState. The transport only adapts requests to this function.
 #include <string_view>
 
-#include "base/http_server.hpp"
+#include "http/message.hpp"
 #include "serve/app_state.hpp"
 
 namespace zelt::serve {
