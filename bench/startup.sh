@@ -39,7 +39,15 @@ mkdir -p "$work/out"
 
 echo "Shared libraries of $exe:"
 ldd "$exe" | awk '{ print "  " $1 }'
-hyperfine --warmup 50 --min-runs 200 --shell=none -N "$@" \
+# Medians beside the means: the machine may be busy with other work.
+hyperfine --warmup 50 --min-runs 200 --shell=none --export-json "$work/times.json" "$@" \
   "$work/hello" \
   "$exe health" \
   "$exe export-altium $work/big.json --out-dir $work/out"
+/usr/bin/python3 - "$work/times.json" <<'PY'
+import json, sys
+results = json.load(open(sys.argv[1]))["results"]
+floor = results[0]["median"]
+for r in results:
+    print(f"  median {r['median'] * 1000:6.1f} ms  ({r['median'] / floor:4.2f}x hello)  {' '.join(part.split('/')[-1] for part in r['command'].split())}")
+PY
