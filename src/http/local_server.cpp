@@ -92,6 +92,16 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
+// Whether every coding of a Transfer-Encoding value is "chunked".
+bool only_chunked(std::string_view value) {
+  while (!value.empty()) {
+    const auto comma = value.find(',');
+    if (!equals_ignoring_case(trimmed(value.substr(0, comma)), "chunked")) return false;
+    value = comma == std::string_view::npos ? std::string_view() : value.substr(comma + 1);
+  }
+  return true;
+}
+
 void close_on_exec(int fd) { ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC); }
 
 class Connection;
@@ -183,9 +193,12 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void on_header(error_code ec) {
     if (ec) return refuse_after(ec);
     const auto& header = parser_->get();
+    // Bodies are never inflated: their size could not be bounded before reading.
     for (const auto& field : header) {
       if (field.name() == wire::field::content_encoding && !equals_ignoring_case(trimmed(field.value()), "identity")) {
-        // Bodies are never inflated: their size could not be bounded before reading.
+        return refuse(415, "unsupported content encoding");
+      }
+      if (field.name() == wire::field::transfer_encoding && !only_chunked(field.value())) {
         return refuse(415, "unsupported content encoding");
       }
     }
@@ -378,7 +391,13 @@ void LocalServer::run() {
       job = std::move(impl.jobs.front());
       impl.jobs.pop_front();
     }
-    Response response = impl.handler(job.request);
+    Response response;
+    try {
+      response = impl.handler(job.request);
+    } catch (const std::exception&) {
+      // Out of memory, most likely: this request fails, the server goes on.
+      response = Response{500, "text/plain; charset=UTF-8", "internal server error", {}};
+    }
     bool last = false;
     {
       const std::lock_guard lock(impl.mutex);

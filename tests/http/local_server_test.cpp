@@ -87,6 +87,7 @@ class EchoServer {
   EchoServer()
       : server_([this](const Request& request) {
           ++calls;
+          if (request.target == "/throw") throw std::bad_alloc();
           std::string echoed = request.method + " " + request.target + " [" + request.body + "]";
           for (const auto& [name, value] : request.headers) {
             if (name == "Range" || name == "Accept-Encoding") echoed += " " + name + "=" + value;
@@ -129,6 +130,18 @@ TEST(LocalServer, AnswersAtTheTransportOrPassesOn) {
       {"GET /x HTTP/1.1\r\nHost: a\r\nAccept-Encoding: gzip, br\r\nRange: bytes=0-1, 3-4\r\nConnection: close\r\n\r\n",
        "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\nContent-Length: 55\r\n\r\n"
        "GET /x [] Accept-Encoding=gzip, br Range=bytes=0-1, 3-4",
+       true},
+      {"POST /x HTTP/1.1\r\nHost: a\r\nTransfer-Encoding: gzip, chunked\r\nConnection: close\r\n\r\n2\r\nab\r\n0\r\n\r\n",
+       "HTTP/1.1 415 Unsupported Media Type\r\nContent-Type: text/plain; charset=UTF-8\r\nConnection: close\r\n"
+       "Content-Length: 28\r\n\r\nunsupported content encoding",
+       false},
+      {"POST /x HTTP/1.1\r\nHost: a\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n2\r\nab\r\n0\r\n\r\n",
+       "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\nContent-Length: 12\r\n\r\nPOST /x [ab]",
+       true},
+      // A handler that fails answers this request only.
+      {"GET /throw HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n",
+       "HTTP/1.1 500 Internal Server Error\r\nContent-Type: text/plain; charset=UTF-8\r\nConnection: close\r\n"
+       "Content-Length: 21\r\n\r\ninternal server error",
        true},
       // Methods nobody routes still reach the handler.
       {"TRACE /state HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n",
