@@ -115,7 +115,8 @@ struct Job {
 // waiting for the handler.
 struct Transport {
   Handler handler;
-  // Declared first, destroyed last: connections and jobs hold its objects.
+  // Declared before what holds its objects (acceptor, timers, the jobs'
+  // connections), so destroyed after them.
   asio::io_context io{1};
   tcp::acceptor acceptor{io};
   asio::steady_timer accept_retry{io};
