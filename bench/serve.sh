@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Times the live app over loopback: GET /state with keep-alive under wrk, and
-# POST /load of a 5 MB library with curl (time to the whole reply).
+# Times the live app over loopback: GET /state with keep-alive under wrk at 16
+# and 64 connections (with latency percentiles), also while a few clients
+# hold connections half-sent, and POST /load of a 5 MB library with curl
+# (time to the whole reply).
 # Not run by CI: ./bench/serve.sh [seconds of wrk]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,7 +45,29 @@ for _ in $(seq 20); do
     "http://127.0.0.1:$port/load"
 done | sort -n | awk '{ t[NR] = $1 } END { printf "  min %s  median %s  max %s\n", t[1], t[int((NR + 1) / 2)], t[NR] }'
 
+# Prints requests per second and the 50th, 99th percentile latencies.
+wrk_row() {
+  wrk -t 2 -c "$1" -d "${seconds}s" --latency "http://127.0.0.1:$port/state" |
+    awk -v c="$1" -v note="$2" '/Requests\/sec/ { rps = $2 } / 50%/ { p50 = $2 } / 99%/ { p99 = $2 }
+      /Socket errors|Non-2xx/ { errors = errors " " $0 }
+      END { printf "  %2d connections%s: %s req/s, p50 %s, p99 %s%s\n", c, note, rps, p50, p99, errors }'
+}
 echo "GET /state with keep-alive:"
-wrk -t 2 -c 16 -d "${seconds}s" "http://127.0.0.1:$port/state"
+wrk_row 16 ""
+wrk_row 64 ""
+# Eight clients that send half a request line and then nothing.
+/usr/bin/python3 - "$port" "$seconds" <<'PY' &
+import socket, sys, time
+held = []
+for _ in range(8):
+    s = socket.create_connection(("127.0.0.1", int(sys.argv[1])))
+    s.sendall(b"GET /sta")
+    held.append(s)
+time.sleep(int(sys.argv[2]) + 1)
+PY
+stallers=$!
+sleep 0.2
+wrk_row 16 " beside 8 stalled clients"
+wait $stallers || true
 curl -s -X POST "http://127.0.0.1:$port/shutdown" > /dev/null
 wait $server

@@ -16,8 +16,6 @@ function(zelt_layer folder)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DEPENDS")
   set(dir ${CMAKE_SOURCE_DIR}/src/${folder})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
-  # The HTTP transport's sources still sit in base/; they form zelt_http.
-  list(FILTER sources EXCLUDE REGEX "/src/base/http_server\\.cpp$")
   set(target zelt_${folder})
   add_library(${target} STATIC ${sources})
   set(root ${ZELT_LAYER_ROOTS}/${folder})

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/assets.hpp"
-#include "base/request_origin.hpp"
+#include "http/request_origin.hpp"
 #include "base/xml_escape.hpp"
 #include "manage/component_lists.hpp"
 #include "manage/part_summary.hpp"
@@ -91,6 +91,14 @@ http::Response asset(std::string_view key, const char* content_type) {
   return http::Response{200, content_type, std::string(assets::get(key)), {}};
 }
 
+// The viewer's script and texture change only with the program: a browser
+// keeps them instead of fetching megabytes again for every part opened.
+http::Response fixed_asset(std::string_view key, const char* content_type) {
+  http::Response response = asset(key, content_type);
+  response.headers.emplace_back("Cache-Control", "public, max-age=86400");
+  return response;
+}
+
 }  // namespace
 
 http::Response json_response(const json& value) {
@@ -130,8 +138,8 @@ http::Response handle_manager_request(ManagerState& state, std::string_view meth
     const PartToken part = parse_path_token(*token);
     return embed_page(state, part.source, part.id, "fp", "zelt-footprint");
   }
-  if (path == "/js/zelt-3d-viewer.min.js") return asset("manage/zelt-3d-viewer.min.js", "application/javascript");
-  if (path == "/js/environmentSpecular.env") return asset("manage/environmentSpecular.env", "application/octet-stream");
+  if (path == "/js/zelt-3d-viewer.min.js") return fixed_asset("manage/zelt-3d-viewer.min.js", "application/javascript");
+  if (path == "/js/environmentSpecular.env") return fixed_asset("manage/environmentSpecular.env", "application/octet-stream");
   if (const auto token = rest_after("/viewer3d/")) return viewer_page(*token);
   return plain(404, "not found");
 }

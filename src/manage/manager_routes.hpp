@@ -7,7 +7,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "base/http_server.hpp"
+#include "http/message.hpp"
 #include "manage/manager_state.hpp"
 
 namespace zelt::manage {

@@ -3,7 +3,7 @@
 // page by the maker's outside renderers (`zelt-symbol`, `zelt-footprint`).
 #include <string_view>
 
-#include "base/http_server.hpp"
+#include "http/message.hpp"
 #include "manage/manager_state.hpp"
 
 namespace zelt::manage {

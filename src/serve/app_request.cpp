@@ -7,7 +7,7 @@
 #include "base/json_text.hpp"
 #include "base/json_value.hpp"
 #include "base/number_parse.hpp"
-#include "base/request_origin.hpp"
+#include "http/request_origin.hpp"
 #include "base/text.hpp"
 #include "deliver/delivery.hpp"
 
@@ -42,7 +42,12 @@ std::string_view path_from_target(std::string_view target) { return target.subst
 http::Response get_route(AppState& state, std::string_view path, bool& matched) {
   matched = true;
   if (path == "/" || path == "/index.html") return asset("serve/index.html", "text/html; charset=utf-8");
-  if (path == "/favicon.svg") return asset("serve/favicon.svg", "image/svg+xml");
+  if (path == "/favicon.svg") {
+    // The icon changes only with the program: browsers may keep it.
+    http::Response icon = asset("serve/favicon.svg", "image/svg+xml");
+    icon.headers.emplace_back("Cache-Control", "public, max-age=86400");
+    return icon;
+  }
   if (path == "/state") {
     const auto library = state.library();
     return reply(library ? library->state_json : std::string("{}"));

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "base/http_server.hpp"
 #include "deliver/desktop_cli.hpp"
+#include "http/message.hpp"
 #include "serve/app_state.hpp"
 
 namespace zelt::serve {

@@ -2,7 +2,6 @@
 // tokens, wiki URLs that curl must not expand, oversized completeness
 // requests, other sites' pages, links out of the library, and temporary
 // files that others could reach.
-#include <httplib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,8 @@
 
 #include "manage/fake_world.hpp"
 #include "manage/request_target.hpp"
+#include "support/http_client.hpp"
+#include "http/local_server.hpp"
 
 namespace zelt::test {
 namespace {
@@ -109,7 +110,7 @@ TEST_F(ManagerGuards, LinksLeadingOutOfTheLibraryAreNotServed) {
   self = &server;
   ASSERT_TRUE(server.bind("127.0.0.1", 0));
   std::thread loop([&] { server.run(); });
-  httplib::Client client("127.0.0.1", server.port());
+  test::HttpClient client("127.0.0.1", server.port());
   const struct {
     const char* target;
     int status;

@@ -57,6 +57,11 @@ TEST_F(ManagerRoutes, RoutesServeGetOnlyAndLeaveThePathUndecoded) {
   const auto env = get("/js/environmentSpecular.env");
   EXPECT_EQ(env.content_type, "application/octet-stream");
   EXPECT_TRUE(env.body.starts_with("#?RADIANCE\n"));
+  // Only the viewer's fixed files may be kept by the browser.
+  const std::vector<std::pair<std::string, std::string>> cached = {{"Cache-Control", "public, max-age=86400"}};
+  EXPECT_EQ(script.headers, cached);
+  EXPECT_EQ(env.headers, cached);
+  EXPECT_TRUE(page.headers.empty());
 
   expect_reply(get("/viewer3d/local:abc///"), 200, "text/html; charset=utf-8", viewer_page("local:abc"), "viewer");
   expect_reply(get("/viewer3d/wiki%3Aa b"), 200, "text/html; charset=utf-8", viewer_page("wiki%3Aa b"), "raw");

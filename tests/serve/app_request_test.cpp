@@ -120,6 +120,7 @@ TEST(AppRequest, PageAndIconAreServedAsTheyAre) {
   const auto icon = answer_app_request(state, {"GET", "/favicon.svg", ""});
   EXPECT_EQ(icon.content_type, "image/svg+xml");
   EXPECT_EQ(icon.body, assets::get("serve/favicon.svg"));
+  EXPECT_EQ(icon.headers, (std::vector<std::pair<std::string, std::string>>{{"Cache-Control", "public, max-age=86400"}}));
   EXPECT_EQ(answer_app_request(state, {"POST", "/", ""}).status, 404);
 }
 

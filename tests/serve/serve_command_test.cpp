@@ -1,11 +1,11 @@
 // `zelt-lbr serve` as a process on loopback: start, load, state, shutdown,
 // the bridge registration bytes, and start-up failures.
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <future>
 
 #include "serve/loopback.hpp"
+#include "support/http_client.hpp"
 #include "support/run_cli.hpp"
 
 namespace zelt::test {
@@ -19,7 +19,7 @@ std::future<CliRun> start_serve(std::vector<std::string> args, const std::string
   });
 }
 
-httplib::Result wait_for_state(httplib::Client& client) {
+std::optional<HttpReply> wait_for_state(HttpClient& client) {
   for (int tries = 0;; ++tries) {
     auto reply = client.Get("/state");
     if (reply || tries > 500) return reply;
@@ -32,7 +32,7 @@ TEST(ServeCommand, ServesLoadsAndShutsDown) {
   write_file(dir.file("start.lbr"), R"(<symbols><symbol name="START"></symbol></symbols>)");
   const std::uint16_t port = free_port();
   auto serving = start_serve({"--port", std::to_string(port), "--file", dir.file("start.lbr")});
-  httplib::Client client("127.0.0.1", port);
+  HttpClient client("127.0.0.1", port);
   auto state = wait_for_state(client);
   ASSERT_TRUE(state);
   EXPECT_NE(state->body.find(R"("libraryName":"START")"), std::string::npos) << state->body;
@@ -57,6 +57,10 @@ TEST(ServeCommand, ServesLoadsAndShutsDown) {
   EXPECT_EQ(loaded->body, R"({"ok":true})");
   EXPECT_NE(client.Get("/state")->body.find(R"("libraryName":"LOADED")"), std::string::npos);
   EXPECT_EQ(client.Get("/shutdown")->status, 404);
+  const auto traced = client.send("TRACE", "/state");
+  ASSERT_TRUE(traced);
+  EXPECT_EQ(traced->status, 404);
+  EXPECT_EQ(traced->body, R"({"error":"not found"})");
 
   auto stopped = client.Post("/shutdown");
   ASSERT_TRUE(stopped);
@@ -86,7 +90,7 @@ TEST(ServeCommand, RegistersWithTheBridgeAndWithdrawsAfterShutdown) {
   EXPECT_EQ(registered[0], prefix + "Content-Length: " + std::to_string(body.size()) +
                                "\r\nConnection: close\r\n\r\n" + body);
 
-  httplib::Client client("127.0.0.1", static_cast<std::uint16_t>(port));
+  HttpClient client("127.0.0.1", static_cast<std::uint16_t>(port));
   ASSERT_TRUE(client.Post("/shutdown", "", "application/json"));
   const CliRun run = serving.get();
   EXPECT_EQ(run.code, 0);

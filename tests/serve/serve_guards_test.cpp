@@ -2,7 +2,6 @@
 // stop the server, and a zelt-desktop that hangs fails its delivery instead
 // of holding up the app.
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,8 +9,10 @@
 #include <optional>
 #include <thread>
 
+#include "http/local_server.hpp"
 #include "serve/app_request.hpp"
 #include "serve/loopback.hpp"
+#include "support/http_client.hpp"
 #include "support/run_cli.hpp"
 
 namespace zelt::test {
@@ -25,7 +26,7 @@ TEST(ServeGuards, AForeignPageCannotQueueCodeOrStopTheServer) {
     return run_cli({"serve", "--port", std::to_string(port)},
                    CliOptions{.env = {{"ZELT_LBR_BRIDGE_HOST", "127.0.0.1"}}});
   });
-  httplib::Client client("127.0.0.1", port);
+  test::HttpClient client("127.0.0.1", port);
   for (int tries = 0; !client.Get("/state") && tries < 500; ++tries) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
@@ -44,9 +45,9 @@ TEST(ServeGuards, AForeignPageCannotQueueCodeOrStopTheServer) {
       {"/shutdown", std::nullopt, 200, R"({"ok":true})"},
   };
   for (const auto& step : steps) {
-    httplib::Headers headers;
-    if (step.origin) headers.emplace("Origin", *step.origin);
-    const auto reply = client.Post(step.path, headers, "{}", "text/plain");
+    std::vector<std::pair<std::string, std::string>> headers;
+    if (step.origin) headers.emplace_back("Origin", *step.origin);
+    const auto reply = client.send("POST", step.path, "{}", "text/plain", headers);
     ASSERT_TRUE(reply) << step.path;
     EXPECT_EQ(reply->status, step.status) << step.path << " " << step.origin.value_or("-");
     EXPECT_EQ(reply->body, step.body) << step.path << " " << step.origin.value_or("-");
@@ -72,7 +73,7 @@ TEST(ServeGuards, AHangingZeltDesktopFailsTheDeliveryAndTheAppGoesOn) {
   self = &server;
   ASSERT_TRUE(server.bind("127.0.0.1", 0));
   std::thread loop([&] { server.run(); });
-  httplib::Client client("127.0.0.1", server.port());
+  test::HttpClient client("127.0.0.1", server.port());
   const auto delivered = client.Post("/deliver", R"({"target":"fusion360"})", "application/json");
   const auto state_reply = client.Get("/state");
   server.stop();

@@ -1,6 +1,6 @@
 #include <string>
 
-#include "base/http_server.hpp"
+#include "http/local_server.hpp"
 #include "cli/handlers.hpp"
 #include "cli/report.hpp"
 #include "manage/manager_routes.hpp"

@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "base/fs.hpp"
-#include "base/http_server.hpp"
+#include "http/local_server.hpp"
 #include "cli/handlers.hpp"
 #include "cli/report.hpp"
 #include "serve/app_request.hpp"

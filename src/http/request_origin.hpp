@@ -6,7 +6,7 @@
 // without Origin (curl, agents, a page's own plain GETs) are not affected.
 #include <cstdint>
 
-#include "base/http_server.hpp"
+#include "http/message.hpp"
 
 namespace zelt::http {
 

@@ -1,4 +1,4 @@
-#include "base/request_origin.hpp"
+#include "http/request_origin.hpp"
 
 #include <optional>
 #include <string>
