@@ -19,8 +19,9 @@ struct CompoundEntry {
 // An opened compound file.
 class CompoundReader {
  public:
-  // Opens a version 3 or 4 file held in `bytes` (copied). Errors carry
-  // libgsf's reason.
+  // Opens a version 3 or 4 file held in `bytes` (copied). The directory is
+  // walked without recursion and in time near linear in its size; an entry
+  // reached twice (a loop) or a chain leaving the file refuses it.
   static Result<CompoundReader> open(std::string_view bytes);
 
   // Every storage and stream below the root, depth first, a storage before
@@ -30,7 +31,8 @@ class CompoundReader {
   std::vector<CompoundEntry> walk() const;
 
   // The whole stream at `path`; an error when it is missing, is a storage, or
-  // cannot be read.
+  // cannot be read (among others: its chain loops or runs into sectors
+  // another stream has read).
   Result<std::string> read_stream(std::string_view path) const;
 
   struct Impl;
@@ -43,16 +45,15 @@ class CompoundReader {
   std::unique_ptr<Impl> impl_;
 };
 
-// A compound file built in memory. Storages must be created before the
+// A compound file built in memory (through libgsf). Storages must be created before the
 // streams inside them; each stream is written whole in one call. Entry names
 // are cut to the format's 31 UTF-16 units, and a name that equals a
 // sibling's (ignoring case, after the cut) is refused: the directory could
 // not tell the two apart.
 class CompoundWriter {
  public:
-  // Version 4 with 4096-byte sectors unless told otherwise (512 gives
-  // version 3); mini sectors are 64 bytes either way.
-  static Result<CompoundWriter> create(unsigned sector_size = 4096);
+  // Version 3: 512-byte sectors and 64-byte mini sectors.
+  static Result<CompoundWriter> create();
 
   // Creates the storage at `path` ("/a" or "/a/b"); its parent must exist.
   Result<void> create_storage(std::string_view path);
@@ -64,7 +65,9 @@ class CompoundWriter {
   // stream) that its name would clash with: the same name ignoring case,
   // after the cut.
   bool has_entry(std::string_view path) const;
-  // Closes the file and returns its bytes; the writer is spent afterwards.
+  // Closes the file and returns its bytes, once they have been read back and
+  // hold every entry and stream byte written (an error otherwise); the
+  // writer is spent afterwards.
   Result<std::string> finish();
 
   struct Impl;
