@@ -129,7 +129,7 @@ struct CompoundReader::Impl {
     std::vector<std::uint32_t> out;
     for (std::uint32_t at = start; at != kEndOfChain && out.size() < want;) {
       if (at >= table.size() || out.size() >= table.size())
-        return fail("the " + std::string(what) + " chain leaves the allocation table");
+        return fail("the " + std::string(what) + " chain leaves the allocation table or loops");
       out.push_back(at);
       at = table[at];
     }
@@ -175,7 +175,8 @@ Result<void> read_header(std::string_view bytes, Impl& file, std::vector<std::ui
   std::uint32_t difat = u32_at(bytes, 0x44);
   if (fat_count > file.sector_count) return fail("the allocation table claims more sectors than the file holds");
 
-  for (std::size_t i = 0; i < 109 && fat_sectors.size() < fat_count; ++i) fat_sectors.push_back(u32_at(bytes, 0x4C + 4 * i));
+  for (std::size_t i = 0; i < 109 && fat_sectors.size() < fat_count; ++i)
+    fat_sectors.push_back(u32_at(bytes, 0x4C + 4 * i));
   // The rest of the table's sectors are listed in a chain of DIFAT sectors,
   // each ending with the next one's number; no more links than sectors.
   const std::size_t per_difat = file.sector_size / 4 - 1;
@@ -294,8 +295,7 @@ Result<CompoundReader> CompoundReader::open(std::string_view bytes) {
   if (directory.size() >= kEntrySize) {
     const std::uint64_t size = u32_at(directory, 120);
     auto mini = Impl::chain(file.fat, u32_at(directory, 116),
-                                  static_cast<std::size_t>((size + file.sector_size - 1) / file.sector_size),
-                                  "mini stream");
+                            static_cast<std::size_t>((size + file.sector_size - 1) / file.sector_size), "mini stream");
     if (mini) file.mini_stream_sectors = std::move(*mini);
   }
   file.sector_owner.assign(file.sector_count, kUnclaimed);
