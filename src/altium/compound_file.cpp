@@ -1,5 +1,6 @@
 #include "altium/compound_file.hpp"
 
+#include "altium/compound_directory.hpp"
 #include "altium/gsf_library.hpp"
 
 #include <algorithm>
@@ -217,6 +218,8 @@ Result<std::string> CompoundWriter::finish() {
   const gsf_off_t size = gsf->gsf_output_size(sink);
   if (size > 0 && data == nullptr) return fail("no bytes written");
   std::string bytes(reinterpret_cast<const char*>(data), static_cast<std::size_t>(std::max<gsf_off_t>(size, 0)));
+  if (auto balanced = balance_sibling_trees(bytes); !balanced)
+    return fail(std::move(balanced).error().context("the compound file did not read back"));
   if (auto verified = impl_->verify(bytes); !verified)
     return fail(std::move(verified).error().context("the compound file did not read back"));
   return bytes;

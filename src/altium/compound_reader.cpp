@@ -7,6 +7,7 @@
 // taken at most once, and lookups go through a hash map, so reading stays
 // linear in the file's size whatever its bytes say.
 #include "altium/compound_file.hpp"
+#include "altium/compound_directory.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -355,6 +356,94 @@ Result<std::string> CompoundReader::read_stream(std::string_view path) const {
     at = table[at];
   }
   return out;
+}
+
+namespace {
+
+// The format's sibling order on the raw UTF-16 names: fewer units first,
+// then unit by unit with ASCII letters upper-cased.
+bool stored_name_less(std::string_view a, std::string_view b) {
+  const auto units = [](std::string_view e) { return std::min<std::size_t>(u16_at(e, 64) / 2, 32); };
+  const std::size_t na = units(a), nb = units(b);
+  if (na != nb) return na < nb;
+  for (std::size_t i = 0; i < na; ++i) {
+    std::uint16_t ca = u16_at(a, 2 * i), cb = u16_at(b, 2 * i);
+    if (ca >= 'a' && ca <= 'z') ca -= 32;
+    if (cb >= 'a' && cb <= 'z') cb -= 32;
+    if (ca != cb) return ca < cb;
+  }
+  return false;
+}
+
+// Links sorted[lo, hi) as a balanced tree under the entries at `offsets`,
+// returning its root. Depth is at most log2 of the count; nodes on the
+// last level are red when that level is not full, so every path from the
+// root passes the same number of black nodes.
+std::uint32_t link_balanced(std::string& bytes, const std::vector<std::size_t>& offsets,
+                            const std::vector<std::uint32_t>& sorted, std::size_t lo, std::size_t hi, unsigned depth,
+                            unsigned last_level, bool last_level_red) {
+  if (lo >= hi) return kNoStream;
+  const std::size_t mid = lo + (hi - lo) / 2;
+  const std::uint32_t left = link_balanced(bytes, offsets, sorted, lo, mid, depth + 1, last_level, last_level_red);
+  const std::uint32_t right =
+      link_balanced(bytes, offsets, sorted, mid + 1, hi, depth + 1, last_level, last_level_red);
+  const std::size_t at = offsets[sorted[mid]];
+  bytes[at + 67] = depth == last_level && last_level_red ? 0 : 1;  // 0 red, 1 black
+  for (const auto& [field, value] : {std::pair{68, left}, std::pair{72, right}})
+    for (int i = 0; i < 4; ++i) bytes[at + field + i] = static_cast<char>(value >> (8 * i));
+  return sorted[mid];
+}
+
+}  // namespace
+
+Result<void> balance_sibling_trees(std::string& bytes) {
+  Impl file;
+  std::vector<std::uint32_t> fat_sectors;
+  std::uint32_t first_dir = 0, first_mini_fat = 0, mini_fat_count = 0;
+  if (auto header = read_header(bytes, file, fat_sectors, first_dir, first_mini_fat, mini_fat_count); !header)
+    return header;
+  auto dir_chain = Impl::chain(file.fat, first_dir, file.sector_count, "directory");
+  if (!dir_chain) return fail(std::move(dir_chain).error());
+  // Where each entry lies in the file.
+  std::vector<std::size_t> offsets;
+  for (const std::uint32_t id : *dir_chain)
+    for (std::size_t at = 0; at < file.sector_size; at += kEntrySize)
+      offsets.push_back((std::size_t{id} + 1) * file.sector_size + at);
+  const std::size_t count = offsets.size();
+  const auto entry = [&](std::uint32_t id) { return std::string_view(bytes).substr(offsets[id], kEntrySize); };
+  for (std::size_t i = 0; i < count; ++i)
+    if (offsets[i] + kEntrySize > bytes.size()) return fail("the directory lies past the end of the file");
+  if (count == 0 || static_cast<unsigned char>(entry(0)[66]) != 5) return fail("the compound file has no root entry");
+
+  std::vector<bool> seen(count, false);
+  seen[0] = true;
+  std::vector<std::uint32_t> storages{0};
+  while (!storages.empty()) {
+    const std::uint32_t storage = storages.back();
+    storages.pop_back();
+    std::vector<std::uint32_t> children;
+    std::vector<std::uint32_t> stack{u32_at(entry(storage), 76)};
+    while (!stack.empty()) {
+      const std::uint32_t at = stack.back();
+      stack.pop_back();
+      if (at == kNoStream) continue;
+      if (at >= count || seen[at]) return fail("the directory's entries form a loop or point outside it");
+      seen[at] = true;
+      children.push_back(at);
+      stack.push_back(u32_at(entry(at), 68));
+      stack.push_back(u32_at(entry(at), 72));
+      if (static_cast<unsigned char>(entry(at)[66]) == 1) storages.push_back(at);
+    }
+    std::stable_sort(children.begin(), children.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return stored_name_less(entry(a), entry(b)); });
+    unsigned levels = 0;  // of a tree of children.size() nodes split at midpoints
+    while ((std::size_t{1} << levels) - 1 < children.size()) ++levels;
+    const bool full = (std::size_t{1} << levels) - 1 == children.size();
+    const std::uint32_t root =
+        link_balanced(bytes, offsets, children, 0, children.size(), 0, levels == 0 ? 0 : levels - 1, !full);
+    for (int i = 0; i < 4; ++i) bytes[offsets[storage] + 76 + i] = static_cast<char>(root >> (8 * i));
+  }
+  return {};
 }
 
 }  // namespace zelt::altium

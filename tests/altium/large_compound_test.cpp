@@ -1,6 +1,7 @@
-// Libraries well past 512 KiB, where libgsf's allocation table once broke:
-// each must read back whole through our reader and through an independent
-// one (Python's olefile), stream by stream.
+// Libraries well past 512 KiB, where libgsf's allocation table once broke,
+// and a storage of many entries: each must read back whole through our
+// reader and through an independent one (Python's olefile), stream by
+// stream.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -80,10 +81,20 @@ TEST(LargeCompoundFiles, ReadBackWholeThroughBothReaders) {
   auto merged = altium::merge_into_schlib(*library, {symbol_of("SMALL", 2)});
   ASSERT_TRUE(merged) << merged.error().to_string();
 
+  // Many entries in one storage: readers that recurse on the sibling tree
+  // give up on a chain of a thousand.
+  auto many = altium::CompoundWriter::create();
+  ASSERT_TRUE(many);
+  ASSERT_TRUE(many->create_storage("/Many"));
+  for (int i = 0; i < 2000; ++i) ASSERT_TRUE(many->write_stream("/Many/s" + std::to_string(i), std::to_string(i)));
+  auto entries = many->finish();
+  ASSERT_TRUE(entries) << entries.error().to_string();
+
   TempDir dir;
   for (const auto& [name, bytes, at_least] : {std::tuple{"pins.SchLib", *schlib, 1u << 19},
                                               std::tuple{"pads.PcbLib", *pcblib, 1u << 19},
-                                              std::tuple{"merged.SchLib", merged->bytes, 1u << 20}}) {
+                                              std::tuple{"merged.SchLib", merged->bytes, 1u << 20},
+                                              std::tuple{"many.cfb", *entries, 1u << 16}}) {
     SCOPED_TRACE(name);
     EXPECT_GT(bytes.size(), at_least);
     EXPECT_EQ(bytes[0x1A], 3);  // version 3, 512-byte sectors
