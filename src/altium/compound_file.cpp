@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <tuple>
 #include <utility>
 
 namespace zelt::altium {
@@ -86,8 +87,19 @@ std::uint64_t fingerprint(std::string_view bytes) {
 struct CompoundWriter::Impl {
   GsfRef<GsfOutput> sink;
   GsfRef<GsfOutfile> root;
-  std::map<std::string, GsfRef<GsfOutfile>, std::less<>> storages;  // by path
-  std::vector<std::string> storage_order;
+  // The entries asked for, handed to libgsf only when the file is finished:
+  // libgsf keeps each storage's children in a list sorted on every insert,
+  // with a locale-aware comparison, which takes time in the square of their
+  // number (a minute for 36,000) unless they come in descending order.
+  struct Node {
+    std::string name;  // as stored (cut)
+    bool is_storage = false;
+    std::string bytes;
+    std::vector<std::size_t> children;
+  };
+  std::vector<Node> nodes{Node{"", true, {}, {}}};  // [0] is the root
+  std::map<std::string, std::size_t, std::less<>> storages;  // path as asked -> node
+  std::vector<GsfRef<GsfOutfile>> made_storages;  // in libgsf, in creation order
   std::set<std::string, std::less<>> entry_keys;  // sibling_key of every entry made
   // What the finished file must hold, by the paths its directory will show
   // (names cut): each storage, and each stream's size and fingerprint.
@@ -101,21 +113,85 @@ struct CompoundWriter::Impl {
   bool finished = false;
 
   struct NewEntry {
-    GsfOutfile* parent;
+    std::size_t parent;
     std::string name;
     std::string stored_path;
   };
   // The parent storage of `path` and the name its new entry gets there, or
   // an error when the parent is missing or already holds that name.
   Result<NewEntry> new_entry(std::string_view path) {
-    GsfOutfile* parent = parent_dir(path);
-    if (parent == nullptr) return fail("no parent storage for " + std::string(path));
-    std::string name = entry_name(leaf_of(path));
-    if (!entry_keys.insert(sibling_key(parent_of(path), name)).second)
-      return fail("an entry named " + name + " is already in " + parent_of(path));
     const std::string parent_path = parent_of(path);
+    std::size_t parent = 0;
+    if (parent_path != "/") {
+      const auto it = storages.find(parent_path);
+      if (it == storages.end()) return fail("no parent storage for " + std::string(path));
+      parent = it->second;
+    }
+    std::string name = entry_name(leaf_of(path));
+    if (!entry_keys.insert(sibling_key(parent_path, name)).second)
+      return fail("an entry named " + name + " is already in " + parent_path);
     std::string stored = (parent_path == "/" ? std::string() : stored_paths.find(parent_path)->second) + "/" + name;
     return NewEntry{parent, std::move(name), std::move(stored)};
+  }
+
+  std::size_t add_node(std::size_t parent, std::string name, bool is_storage, std::string_view bytes) {
+    nodes.push_back(Node{std::move(name), is_storage, std::string(bytes), {}});
+    nodes[parent].children.push_back(nodes.size() - 1);
+    return nodes.size() - 1;
+  }
+
+  // Creates every entry in libgsf, each storage's children in descending
+  // name order (libgsf's order: more characters first, then by upper-cased
+  // text), so each insert into its sorted list stops at the head.
+  Result<void> create_in_library() {
+    std::vector<std::pair<std::size_t, GsfOutfile*>> pending{{0, root.get()}};
+    while (!pending.empty()) {
+      const auto [index, dir] = pending.back();
+      pending.pop_back();
+      // (characters, upper-cased name, node) per child.
+      std::vector<std::tuple<std::ptrdiff_t, std::string, std::size_t>> children;
+      for (const std::size_t child : nodes[index].children) {
+        const std::string& name = nodes[child].name;
+        std::string upper;
+        for (const char c : name) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        children.emplace_back(std::count_if(name.begin(), name.end(), [](char c) { return (c & 0xC0) != 0x80; }),
+                              std::move(upper), child);
+      }
+      std::sort(children.rbegin(), children.rend());
+      for (const auto& [characters, upper, child] : children) {
+        Node& node = nodes[child];
+        GsfOutput* made = gsf->gsf_outfile_new_child(dir, node.name.c_str(), node.is_storage);
+        if (made == nullptr) return fail("cannot create " + node.name);
+        if (node.is_storage) {
+          made_storages.emplace_back(reinterpret_cast<GsfOutfile*>(made));
+          pending.emplace_back(child, made_storages.back().get());
+          continue;
+        }
+        GsfRef<GsfOutput> stream(made);
+        if (!node.bytes.empty() &&
+            !gsf->gsf_output_write(stream.get(), node.bytes.size(), reinterpret_cast<const guint8*>(node.bytes.data())))
+          return fail(output_error(stream.get(), "write failed").insert(0, "cannot write " + node.name + ": "));
+        if (!gsf->gsf_output_close(stream.get()))
+          return fail(output_error(stream.get(), "flush failed").insert(0, "cannot write " + node.name + ": "));
+        std::string().swap(node.bytes);
+      }
+    }
+    return {};
+  }
+
+  // Closing is what releases libgsf's hold on the children: storages after
+  // their own children, the root last.
+  Result<void> close_all() {
+    Result<void> outcome;
+    for (auto it = made_storages.rbegin(); it != made_storages.rend(); ++it) {
+      GsfOutput* dir = reinterpret_cast<GsfOutput*>(it->get());
+      if (!gsf->gsf_output_is_closed(dir) && !gsf->gsf_output_close(dir) && outcome)
+        outcome = fail(output_error(dir, "cannot close a storage"));
+    }
+    GsfOutput* top = reinterpret_cast<GsfOutput*>(root.get());
+    if (!gsf->gsf_output_is_closed(top) && !gsf->gsf_output_close(top) && outcome)
+      outcome = fail(output_error(top, "cannot close the compound file"));
+    return outcome;
   }
 
   // Reads the finished file back: libgsf has been seen to write allocation
@@ -136,25 +212,13 @@ struct CompoundWriter::Impl {
     }
     return {};
   }
-
-  GsfOutfile* parent_dir(std::string_view path) {
-    const std::string parent = parent_of(path);
-    if (parent == "/") return root.get();
-    const auto it = storages.find(parent);
-    return it == storages.end() ? nullptr : it->second.get();
-  }
 };
 
 CompoundWriter::CompoundWriter(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 CompoundWriter::CompoundWriter(CompoundWriter&&) noexcept = default;
 CompoundWriter& CompoundWriter::operator=(CompoundWriter&&) noexcept = default;
 CompoundWriter::~CompoundWriter() {
-  if (impl_ && !impl_->finished && impl_->root) {
-    // Closing is what releases libgsf's hold on the children.
-    for (auto it = impl_->storage_order.rbegin(); it != impl_->storage_order.rend(); ++it)
-      gsf->gsf_output_close(reinterpret_cast<GsfOutput*>(impl_->storages[*it].get()));
-    gsf->gsf_output_close(reinterpret_cast<GsfOutput*>(impl_->root.get()));
-  }
+  if (impl_ && impl_->root) (void)impl_->close_all();
 }
 
 Result<CompoundWriter> CompoundWriter::create() {
@@ -181,10 +245,7 @@ Result<void> CompoundWriter::create_storage(std::string_view path) {
   if (has_storage(path)) return fail("storage exists: " + std::string(path));
   auto entry = impl_->new_entry(path);
   if (!entry) return fail(std::move(entry).error());
-  GsfOutput* child = gsf->gsf_outfile_new_child(entry->parent, entry->name.c_str(), TRUE);
-  if (child == nullptr) return fail("cannot create storage " + std::string(path));
-  impl_->storages.emplace(std::string(path), GsfRef<GsfOutfile>(reinterpret_cast<GsfOutfile*>(child)));
-  impl_->storage_order.emplace_back(path);
+  impl_->storages.emplace(std::string(path), impl_->add_node(entry->parent, std::move(entry->name), true, {}));
   impl_->stored_paths.emplace(std::string(path), std::move(entry->stored_path));
   return {};
 }
@@ -193,12 +254,7 @@ Result<void> CompoundWriter::write_stream(std::string_view path, std::string_vie
   if (impl_->finished) return fail("compound file already closed");
   auto entry = impl_->new_entry(path);
   if (!entry) return fail(std::move(entry).error());
-  GsfRef<GsfOutput> stream(gsf->gsf_outfile_new_child(entry->parent, entry->name.c_str(), FALSE));
-  if (!stream) return fail("cannot create stream " + std::string(path));
-  if (!bytes.empty() &&
-      !gsf->gsf_output_write(stream.get(), bytes.size(), reinterpret_cast<const guint8*>(bytes.data())))
-    return fail(output_error(stream.get(), "write failed"));
-  if (!gsf->gsf_output_close(stream.get())) return fail(output_error(stream.get(), "flush failed"));
+  impl_->add_node(entry->parent, std::move(entry->name), false, bytes);
   impl_->streams.push_back(Impl::Written{std::move(entry->stored_path), bytes.size(), fingerprint(bytes)});
   return {};
 }
@@ -206,12 +262,10 @@ Result<void> CompoundWriter::write_stream(std::string_view path, std::string_vie
 Result<std::string> CompoundWriter::finish() {
   if (impl_->finished) return fail("compound file already closed");
   impl_->finished = true;
-  for (auto it = impl_->storage_order.rbegin(); it != impl_->storage_order.rend(); ++it) {
-    GsfOutput* dir = reinterpret_cast<GsfOutput*>(impl_->storages[*it].get());
-    if (!gsf->gsf_output_close(dir)) return fail(output_error(dir, "cannot close storage " + *it));
-  }
-  GsfOutput* root = reinterpret_cast<GsfOutput*>(impl_->root.get());
-  if (!gsf->gsf_output_close(root)) return fail(output_error(root, "cannot close the compound file"));
+  auto created = impl_->create_in_library();
+  auto closed = impl_->close_all();
+  if (!created) return fail(std::move(created).error());
+  if (!closed) return fail(std::move(closed).error());
   GsfOutput* sink = impl_->sink.get();
   if (!gsf->gsf_output_is_closed(sink)) gsf->gsf_output_close(sink);
   const guint8* data = gsf->gsf_output_memory_get_bytes(reinterpret_cast<GsfOutputMemory*>(sink));
