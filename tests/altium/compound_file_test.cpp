@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/hostile_compound.hpp"
+#include "support/run_cli.hpp"
 
 namespace zelt::altium {
 namespace {
@@ -102,6 +103,24 @@ TEST(CompoundFile, ReadsDirectoriesOfAnyShapeWithoutRecursion) {
     EXPECT_EQ(entries.front().path, "/S000001");
     EXPECT_EQ(entries.back().path, "/S036000");
     EXPECT_EQ(*reader->read_stream("/S018000"), "");
+  }
+}
+
+// The commands that read libraries end with their own error on such a file,
+// not with the process killed.
+TEST(CompoundFile, LongSiblingChainsEndCommandsWithAnError) {
+  test::TempDir dir;
+  test::write_file(dir.file("chain.SchLib"),
+                   test::hostile_compound::directory_only_file(36000, test::hostile_compound::Siblings::Chain));
+  test::write_file(dir.file("part.json"), test::read_file(test::data_path("consumer/rich.zelt-lbr.json")));
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"import-altium", "chain.SchLib"}, "ERROR: SchLib has no component Data stream\n"},
+      {{"add-to-schlib", "chain.SchLib", "part.json"}, "ERROR: existing SchLib has no FileHeader\n"},
+  };
+  for (const auto& [args, error] : cases) {
+    const auto run = test::run_cli(args, {.cwd = dir.path()});
+    EXPECT_EQ(run.code, 1) << args[0];
+    EXPECT_EQ(run.err, error);
   }
 }
 
