@@ -8,6 +8,7 @@
 
 #include "altium/intlib_stream.hpp"
 #include "support/altium_records.hpp"
+#include "support/hostile_compound.hpp"
 
 namespace zelt::fuzz {
 
@@ -38,6 +39,11 @@ inline std::vector<std::pair<std::string, std::string>> altium_seeds() {
       {"component.IntLib", compound_file({{"/SchLib/0.schlib", *altium::zlib_compress(schlib)},
                                           {"/PCBLib/0.pcblib", *altium::zlib_compress(pcblib)}})},
       {"two.SchLib", compound_file({{"/FileHeader", ""}, {"/A/Data", sch}, {"/B/Data", sch}})},
+      // Directories whose sibling trees the mutator can bend into loops and
+      // chains, and a stream in regular sectors beside the mini ones.
+      {"chain.SchLib", test::hostile_compound::directory_only_file(40, test::hostile_compound::Siblings::Chain)},
+      {"balanced.SchLib", test::hostile_compound::directory_only_file(40, test::hostile_compound::Siblings::Balanced)},
+      {"large.SchLib", compound_file({{"/FileHeader", ""}, {"/A/Data", sch + std::string(5000, '\0')}})},
       {"schlib.data", sch},
       {"pcblib.data", pcb},
   };

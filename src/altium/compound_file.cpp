@@ -1,13 +1,14 @@
 #include "altium/compound_file.hpp"
 
+#include "altium/compound_directory.hpp"
 #include "altium/gsf_library.hpp"
-
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <map>
-#include <mutex>
 #include <set>
+#include <tuple>
 #include <utility>
 
 namespace zelt::altium {
@@ -23,11 +24,6 @@ Result<void> load_gsf() {
   return {};
 }
 
-bool is_infile(GsfInput* input) {
-  return input != nullptr &&
-         gsf->g_type_check_instance_is_a(reinterpret_cast<GTypeInstance*>(input), gsf->gsf_infile_get_type());
-}
-
 struct ObjectUnref {
   void operator()(void* object) const {
     if (object != nullptr) gsf->g_object_unref(object);
@@ -36,30 +32,10 @@ struct ObjectUnref {
 template <class T>
 using GsfRef = std::unique_ptr<T, ObjectUnref>;
 
-std::string take_error(GError* error, std::string_view fallback) {
-  std::string text = error != nullptr && error->message != nullptr ? error->message : std::string(fallback);
-  if (error != nullptr) gsf->g_error_free(error);
-  return text;
-}
-
 std::string output_error(GsfOutput* output, std::string_view fallback) {
   const GError* error = gsf->gsf_output_error(output);
   return error != nullptr && error->message != nullptr ? error->message : std::string(fallback);
 }
-
-// The directory's sibling order: shorter names first, then upper-cased.
-bool directory_order(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return a.size() < b.size();
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const int ca = std::toupper(static_cast<unsigned char>(a[i]));
-    const int cb = std::toupper(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb;
-  }
-  return a < b;
-}
-
-// Hostile files can nest storages without end; real libraries go three deep.
-constexpr std::size_t kMaxDepth = 64;
 
 std::string parent_of(std::string_view path) {
   const auto slash = path.rfind('/');
@@ -99,144 +75,142 @@ std::string sibling_key(std::string_view parent, std::string_view name) {
   return key;
 }
 
+// FNV-1a: enough to tell a stream read back from the one written.
+std::uint64_t fingerprint(std::string_view bytes) {
+  std::uint64_t hash = 0xCBF29CE484222325ULL;
+  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3ULL;
+  return hash;
+}
+
 }  // namespace
-
-struct CompoundReader::Impl {
-  GsfRef<GsfInfile> root;
-  std::size_t file_size = 0;
-  struct Node {
-    CompoundEntry entry;
-    std::vector<int> indices;  // child index at each level, from the root
-  };
-  std::vector<Node> nodes;
-
-  GsfRef<GsfInput> open_node(const Node& node) const {
-    GsfInfile* dir = root.get();
-    GsfRef<GsfInput> held;
-    for (const int index : node.indices) {
-      GsfRef<GsfInput> child(gsf->gsf_infile_child_by_index(dir, index));
-      if (!child) return nullptr;
-      held = std::move(child);
-      dir = is_infile(held.get()) ? reinterpret_cast<GsfInfile*>(held.get()) : nullptr;
-      if (dir == nullptr && &index != &node.indices.back()) return nullptr;
-    }
-    return held;
-  }
-};
-
-CompoundReader::CompoundReader(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
-CompoundReader::CompoundReader(CompoundReader&&) noexcept = default;
-CompoundReader& CompoundReader::operator=(CompoundReader&&) noexcept = default;
-CompoundReader::~CompoundReader() = default;
-
-Result<CompoundReader> CompoundReader::open(std::string_view bytes) {
-  if (auto loaded = load_gsf(); !loaded) return fail(std::move(loaded).error());
-  GsfRef<GsfInput> input(
-      gsf->gsf_input_memory_new_clone(reinterpret_cast<const guint8*>(bytes.data()), static_cast<gsf_off_t>(bytes.size())));
-  if (!input) return fail("cannot hold the file in memory");
-  GError* error = nullptr;
-  GsfRef<GsfInfile> root(gsf->gsf_infile_msole_new(input.get(), &error));
-  if (!root) return fail(take_error(error, "not a compound file"));
-  if (error != nullptr) gsf->g_error_free(error);
-
-  auto impl = std::make_unique<Impl>();
-  impl->root = std::move(root);
-  impl->file_size = bytes.size();
-
-  // Iterative pre-order walk: an entry is emitted when popped, and a
-  // storage's children go on the stack (in reverse) right after it, so its
-  // subtree comes before its next sibling.
-  struct Pending {
-    GsfRef<GsfInput> input;
-    std::string path;
-    std::vector<int> indices;
-  };
-  std::vector<Pending> stack;
-  const auto push_children = [&stack](GsfInfile* dir, const std::string& path, const std::vector<int>& indices) {
-    const int count = gsf->gsf_infile_num_children(dir);
-    std::vector<std::pair<std::string, int>> children;
-    for (int i = 0; i < count; ++i) {
-      const char* name = gsf->gsf_infile_name_by_index(dir, i);
-      children.emplace_back(name != nullptr ? name : "", i);
-    }
-    std::stable_sort(children.begin(), children.end(),
-                     [](const auto& a, const auto& b) { return directory_order(a.first, b.first); });
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-      GsfRef<GsfInput> child(gsf->gsf_infile_child_by_index(dir, it->second));
-      if (!child) continue;
-      std::vector<int> chain = indices;
-      chain.push_back(it->second);
-      stack.push_back(Pending{std::move(child), path + "/" + it->first, std::move(chain)});
-    }
-  };
-  push_children(impl->root.get(), "", {});
-  while (!stack.empty()) {
-    Pending item = std::move(stack.back());
-    stack.pop_back();
-    // libgsf answers -1 children for a stream and >= 0 for a storage.
-    GsfInfile* dir = is_infile(item.input.get()) ? reinterpret_cast<GsfInfile*>(item.input.get()) : nullptr;
-    const bool is_storage = dir != nullptr && gsf->gsf_infile_num_children(dir) >= 0;
-    impl->nodes.push_back(Impl::Node{CompoundEntry{item.path, is_storage}, item.indices});
-    if (is_storage && item.indices.size() < kMaxDepth) push_children(dir, item.path, item.indices);
-  }
-  return CompoundReader(std::move(impl));
-}
-
-std::vector<CompoundEntry> CompoundReader::walk() const {
-  std::vector<CompoundEntry> out;
-  out.reserve(impl_->nodes.size());
-  for (const auto& node : impl_->nodes) out.push_back(node.entry);
-  return out;
-}
-
-Result<std::string> CompoundReader::read_stream(std::string_view path) const {
-  const auto it = std::find_if(impl_->nodes.begin(), impl_->nodes.end(),
-                               [&](const Impl::Node& node) { return node.entry.path == path; });
-  if (it == impl_->nodes.end()) return fail("stream not found: " + std::string(path));
-  if (it->entry.is_storage) return fail("not a stream: " + std::string(path));
-  GsfRef<GsfInput> input = impl_->open_node(*it);
-  if (!input) return fail("cannot open stream " + std::string(path));
-  const gsf_off_t size = gsf->gsf_input_size(input.get());
-  // A stream holds no more than its file: a larger size is a hostile header.
-  if (size < 0 || static_cast<std::uint64_t>(size) > impl_->file_size)
-    return fail("stream " + std::string(path) + " claims more bytes than the file holds");
-  std::string out;
-  out.reserve(static_cast<std::size_t>(size));
-  gsf_off_t left = size;
-  while (left > 0) {
-    const std::size_t chunk = static_cast<std::size_t>(std::min<gsf_off_t>(left, 65536));
-    const guint8* data = gsf->gsf_input_read(input.get(), chunk, nullptr);
-    if (data == nullptr) return fail("cannot read stream " + std::string(path));
-    out.append(reinterpret_cast<const char*>(data), chunk);
-    left -= static_cast<gsf_off_t>(chunk);
-  }
-  return out;
-}
 
 struct CompoundWriter::Impl {
   GsfRef<GsfOutput> sink;
   GsfRef<GsfOutfile> root;
-  std::map<std::string, GsfRef<GsfOutfile>, std::less<>> storages;  // by path
-  std::vector<std::string> storage_order;
+  // The entries asked for, handed to libgsf only when the file is finished:
+  // libgsf keeps each storage's children in a list sorted on every insert,
+  // with a locale-aware comparison, which takes time in the square of their
+  // number (a minute for 36,000) unless they come in descending order.
+  struct Node {
+    std::string name;  // as stored (cut)
+    bool is_storage = false;
+    std::string bytes;
+    std::vector<std::size_t> children;
+  };
+  std::vector<Node> nodes{Node{"", true, {}, {}}};  // [0] is the root
+  std::map<std::string, std::size_t, std::less<>> storages;  // path as asked -> node
+  std::vector<GsfRef<GsfOutfile>> made_storages;  // in libgsf, in creation order
   std::set<std::string, std::less<>> entry_keys;  // sibling_key of every entry made
+  // What the finished file must hold, by the paths its directory will show
+  // (names cut): each storage, and each stream's size and fingerprint.
+  std::map<std::string, std::string, std::less<>> stored_paths;  // storage path as asked -> as stored
+  struct Written {
+    std::string path;
+    std::size_t size = 0;
+    std::uint64_t hash = 0;
+  };
+  std::vector<Written> streams;
   bool finished = false;
 
+  struct NewEntry {
+    std::size_t parent;
+    std::string name;
+    std::string stored_path;
+  };
   // The parent storage of `path` and the name its new entry gets there, or
   // an error when the parent is missing or already holds that name.
-  Result<std::pair<GsfOutfile*, std::string>> new_entry(std::string_view path) {
-    GsfOutfile* parent = parent_dir(path);
-    if (parent == nullptr) return fail("no parent storage for " + std::string(path));
+  Result<NewEntry> new_entry(std::string_view path) {
+    const std::string parent_path = parent_of(path);
+    std::size_t parent = 0;
+    if (parent_path != "/") {
+      const auto it = storages.find(parent_path);
+      if (it == storages.end()) return fail("no parent storage for " + std::string(path));
+      parent = it->second;
+    }
     std::string name = entry_name(leaf_of(path));
-    if (!entry_keys.insert(sibling_key(parent_of(path), name)).second)
-      return fail("an entry named " + name + " is already in " + parent_of(path));
-    return std::pair{parent, std::move(name)};
+    if (!entry_keys.insert(sibling_key(parent_path, name)).second)
+      return fail("an entry named " + name + " is already in " + parent_path);
+    std::string stored = (parent_path == "/" ? std::string() : stored_paths.find(parent_path)->second) + "/" + name;
+    return NewEntry{parent, std::move(name), std::move(stored)};
   }
 
-  GsfOutfile* parent_dir(std::string_view path) {
-    const std::string parent = parent_of(path);
-    if (parent == "/") return root.get();
-    const auto it = storages.find(parent);
-    return it == storages.end() ? nullptr : it->second.get();
+  std::size_t add_node(std::size_t parent, std::string name, bool is_storage, std::string_view bytes) {
+    nodes.push_back(Node{std::move(name), is_storage, std::string(bytes), {}});
+    nodes[parent].children.push_back(nodes.size() - 1);
+    return nodes.size() - 1;
+  }
+
+  // Creates every entry in libgsf, each storage's children in descending
+  // name order (libgsf's order: more characters first, then by upper-cased
+  // text), so each insert into its sorted list stops at the head.
+  Result<void> create_in_library() {
+    std::vector<std::pair<std::size_t, GsfOutfile*>> pending{{0, root.get()}};
+    while (!pending.empty()) {
+      const auto [index, dir] = pending.back();
+      pending.pop_back();
+      // (characters, upper-cased name, node) per child.
+      std::vector<std::tuple<std::ptrdiff_t, std::string, std::size_t>> children;
+      for (const std::size_t child : nodes[index].children) {
+        const std::string& name = nodes[child].name;
+        std::string upper;
+        for (const char c : name) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        children.emplace_back(std::count_if(name.begin(), name.end(), [](char c) { return (c & 0xC0) != 0x80; }),
+                              std::move(upper), child);
+      }
+      std::sort(children.rbegin(), children.rend());
+      for (const auto& [characters, upper, child] : children) {
+        Node& node = nodes[child];
+        GsfOutput* made = gsf->gsf_outfile_new_child(dir, node.name.c_str(), node.is_storage);
+        if (made == nullptr) return fail("cannot create " + node.name);
+        if (node.is_storage) {
+          made_storages.emplace_back(reinterpret_cast<GsfOutfile*>(made));
+          pending.emplace_back(child, made_storages.back().get());
+          continue;
+        }
+        GsfRef<GsfOutput> stream(made);
+        if (!node.bytes.empty() &&
+            !gsf->gsf_output_write(stream.get(), node.bytes.size(), reinterpret_cast<const guint8*>(node.bytes.data())))
+          return fail(output_error(stream.get(), "write failed").insert(0, "cannot write " + node.name + ": "));
+        if (!gsf->gsf_output_close(stream.get()))
+          return fail(output_error(stream.get(), "flush failed").insert(0, "cannot write " + node.name + ": "));
+        std::string().swap(node.bytes);
+      }
+    }
+    return {};
+  }
+
+  // Closing is what releases libgsf's hold on the children: storages after
+  // their own children, the root last.
+  Result<void> close_all() {
+    Result<void> outcome;
+    for (auto it = made_storages.rbegin(); it != made_storages.rend(); ++it) {
+      GsfOutput* dir = reinterpret_cast<GsfOutput*>(it->get());
+      if (!gsf->gsf_output_is_closed(dir) && !gsf->gsf_output_close(dir) && outcome)
+        outcome = fail(output_error(dir, "cannot close a storage"));
+    }
+    GsfOutput* top = reinterpret_cast<GsfOutput*>(root.get());
+    if (!gsf->gsf_output_is_closed(top) && !gsf->gsf_output_close(top) && outcome)
+      outcome = fail(output_error(top, "cannot close the compound file"));
+    return outcome;
+  }
+
+  // Reads the finished file back: libgsf has been seen to write allocation
+  // tables that no reader follows, and a file that does not hold what was
+  // written must not be reported as written.
+  Result<void> verify(std::string_view bytes) const {
+    auto reader = CompoundReader::open(bytes);
+    if (!reader) return fail(std::move(reader).error());
+    std::size_t stored_storages = 0, stored_streams = 0;
+    for (const auto& entry : reader->walk()) ++(entry.is_storage ? stored_storages : stored_streams);
+    if (stored_storages != stored_paths.size() || stored_streams != streams.size())
+      return fail("its directory does not list the entries written");
+    for (const auto& stream : streams) {
+      auto read = reader->read_stream(stream.path);
+      if (!read) return fail(std::move(read).error());
+      if (read->size() != stream.size || fingerprint(*read) != stream.hash)
+        return fail("stream " + stream.path + " does not read back as written");
+    }
+    return {};
   }
 };
 
@@ -244,21 +218,19 @@ CompoundWriter::CompoundWriter(std::unique_ptr<Impl> impl) : impl_(std::move(imp
 CompoundWriter::CompoundWriter(CompoundWriter&&) noexcept = default;
 CompoundWriter& CompoundWriter::operator=(CompoundWriter&&) noexcept = default;
 CompoundWriter::~CompoundWriter() {
-  if (impl_ && !impl_->finished && impl_->root) {
-    // Closing is what releases libgsf's hold on the children.
-    for (auto it = impl_->storage_order.rbegin(); it != impl_->storage_order.rend(); ++it)
-      gsf->gsf_output_close(reinterpret_cast<GsfOutput*>(impl_->storages[*it].get()));
-    gsf->gsf_output_close(reinterpret_cast<GsfOutput*>(impl_->root.get()));
-  }
+  if (impl_ && impl_->root) (void)impl_->close_all();
 }
 
-Result<CompoundWriter> CompoundWriter::create(unsigned sector_size) {
+Result<CompoundWriter> CompoundWriter::create() {
   if (auto loaded = load_gsf(); !loaded) return fail(std::move(loaded).error());
   auto impl = std::make_unique<Impl>();
   impl->sink.reset(gsf->gsf_output_memory_new());
   if (!impl->sink) return fail("cannot create an in-memory file");
-  impl->root.reset(gsf->gsf_outfile_msole_new_full(impl->sink.get(), sector_size, 64));
-  if (!impl->root) return fail("cannot create a compound file with " + std::to_string(sector_size) + "-byte sectors");
+  // Version 3 with 512-byte sectors, as Altium writes its libraries: with
+  // 4096-byte sectors libgsf writes a broken allocation table once the file
+  // passes 512 KiB.
+  impl->root.reset(gsf->gsf_outfile_msole_new_full(impl->sink.get(), 512, 64));
+  if (!impl->root) return fail("cannot create a compound file");
   return CompoundWriter(std::move(impl));
 }
 
@@ -273,11 +245,8 @@ Result<void> CompoundWriter::create_storage(std::string_view path) {
   if (has_storage(path)) return fail("storage exists: " + std::string(path));
   auto entry = impl_->new_entry(path);
   if (!entry) return fail(std::move(entry).error());
-  const auto& [parent, name] = *entry;
-  GsfOutput* child = gsf->gsf_outfile_new_child(parent, name.c_str(), TRUE);
-  if (child == nullptr) return fail("cannot create storage " + std::string(path));
-  impl_->storages.emplace(std::string(path), GsfRef<GsfOutfile>(reinterpret_cast<GsfOutfile*>(child)));
-  impl_->storage_order.emplace_back(path);
+  impl_->storages.emplace(std::string(path), impl_->add_node(entry->parent, std::move(entry->name), true, {}));
+  impl_->stored_paths.emplace(std::string(path), std::move(entry->stored_path));
   return {};
 }
 
@@ -285,31 +254,29 @@ Result<void> CompoundWriter::write_stream(std::string_view path, std::string_vie
   if (impl_->finished) return fail("compound file already closed");
   auto entry = impl_->new_entry(path);
   if (!entry) return fail(std::move(entry).error());
-  const auto& [parent, name] = *entry;
-  GsfRef<GsfOutput> stream(gsf->gsf_outfile_new_child(parent, name.c_str(), FALSE));
-  if (!stream) return fail("cannot create stream " + std::string(path));
-  if (!bytes.empty() &&
-      !gsf->gsf_output_write(stream.get(), bytes.size(), reinterpret_cast<const guint8*>(bytes.data())))
-    return fail(output_error(stream.get(), "write failed"));
-  if (!gsf->gsf_output_close(stream.get())) return fail(output_error(stream.get(), "flush failed"));
+  impl_->add_node(entry->parent, std::move(entry->name), false, bytes);
+  impl_->streams.push_back(Impl::Written{std::move(entry->stored_path), bytes.size(), fingerprint(bytes)});
   return {};
 }
 
 Result<std::string> CompoundWriter::finish() {
   if (impl_->finished) return fail("compound file already closed");
   impl_->finished = true;
-  for (auto it = impl_->storage_order.rbegin(); it != impl_->storage_order.rend(); ++it) {
-    GsfOutput* dir = reinterpret_cast<GsfOutput*>(impl_->storages[*it].get());
-    if (!gsf->gsf_output_close(dir)) return fail(output_error(dir, "cannot close storage " + *it));
-  }
-  GsfOutput* root = reinterpret_cast<GsfOutput*>(impl_->root.get());
-  if (!gsf->gsf_output_close(root)) return fail(output_error(root, "cannot close the compound file"));
+  auto created = impl_->create_in_library();
+  auto closed = impl_->close_all();
+  if (!created) return fail(std::move(created).error());
+  if (!closed) return fail(std::move(closed).error());
   GsfOutput* sink = impl_->sink.get();
   if (!gsf->gsf_output_is_closed(sink)) gsf->gsf_output_close(sink);
   const guint8* data = gsf->gsf_output_memory_get_bytes(reinterpret_cast<GsfOutputMemory*>(sink));
   const gsf_off_t size = gsf->gsf_output_size(sink);
   if (size > 0 && data == nullptr) return fail("no bytes written");
-  return std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(std::max<gsf_off_t>(size, 0)));
+  std::string bytes(reinterpret_cast<const char*>(data), static_cast<std::size_t>(std::max<gsf_off_t>(size, 0)));
+  if (auto balanced = balance_sibling_trees(bytes); !balanced)
+    return fail(std::move(balanced).error().context("the compound file did not read back"));
+  if (auto verified = impl_->verify(bytes); !verified)
+    return fail(std::move(verified).error().context("the compound file did not read back"));
+  return bytes;
 }
 
 Result<void> create_and_write_stream(CompoundWriter& file, std::string_view path, std::string_view bytes) {

@@ -1,7 +1,8 @@
 #pragma once
 // Compound files (the OLE2 container every Altium library is) read from and
-// written to memory. This is the only code that talks to libgsf; the rest of
-// the Altium codec sees paths ("/Component_0/Data") and byte strings.
+// written to memory: read by our own code, written through libgsf (the
+// only code that talks to it). The rest of the Altium codec sees paths
+// ("/Component_0/Data") and byte strings.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,8 +20,9 @@ struct CompoundEntry {
 // An opened compound file.
 class CompoundReader {
  public:
-  // Opens a version 3 or 4 file held in `bytes` (copied). Errors carry
-  // libgsf's reason.
+  // Opens a version 3 or 4 file held in `bytes` (copied). The directory is
+  // walked without recursion and in time near linear in its size; an entry
+  // reached twice (a loop) or a chain leaving the file refuses it.
   static Result<CompoundReader> open(std::string_view bytes);
 
   // Every storage and stream below the root, depth first, a storage before
@@ -30,7 +32,8 @@ class CompoundReader {
   std::vector<CompoundEntry> walk() const;
 
   // The whole stream at `path`; an error when it is missing, is a storage, or
-  // cannot be read.
+  // cannot be read (among others: its chain loops or runs into sectors
+  // another stream has read).
   Result<std::string> read_stream(std::string_view path) const;
 
   struct Impl;
@@ -44,27 +47,29 @@ class CompoundReader {
 };
 
 // A compound file built in memory. Storages must be created before the
-// streams inside them; each stream is written whole in one call. Entry names
-// are cut to the format's 31 UTF-16 units, and a name that equals a
-// sibling's (ignoring case, after the cut) is refused: the directory could
-// not tell the two apart.
+// streams inside them; each stream is written whole in one call (its bytes
+// are kept until the file is finished). Entry names are cut to the format's
+// 31 UTF-16 units, and a name that equals a sibling's (ignoring case, after
+// the cut) is refused: the directory could not tell the two apart. Each
+// storage's children form a balanced red-black tree.
 class CompoundWriter {
  public:
-  // Version 4 with 4096-byte sectors unless told otherwise (512 gives
-  // version 3); mini sectors are 64 bytes either way.
-  static Result<CompoundWriter> create(unsigned sector_size = 4096);
+  // Version 3: 512-byte sectors and 64-byte mini sectors.
+  static Result<CompoundWriter> create();
 
   // Creates the storage at `path` ("/a" or "/a/b"); its parent must exist.
   Result<void> create_storage(std::string_view path);
   // Creates the stream at `path` inside an existing storage (or the root)
-  // and writes `bytes` to it.
+  // holding `bytes`.
   Result<void> write_stream(std::string_view path, std::string_view bytes);
   bool has_storage(std::string_view path) const;
   // True when the parent of `path` already holds an entry (storage or
   // stream) that its name would clash with: the same name ignoring case,
   // after the cut.
   bool has_entry(std::string_view path) const;
-  // Closes the file and returns its bytes; the writer is spent afterwards.
+  // Writes the file and returns its bytes, once they have been read back
+  // and hold every entry and stream byte asked for (an error otherwise);
+  // the writer is spent afterwards.
   Result<std::string> finish();
 
   struct Impl;

@@ -8,14 +8,15 @@
 namespace zelt::altium {
 namespace {
 
-// libgsf reports a damaged file through GLib's log as well as through the
+// libgsf reports its failures through GLib's log as well as through the
 // error it returns. The returned error is what the commands show; a stray
 // "libgsf:msole-WARNING" on standard error would break their exact output.
 void drop_log_message(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 Result<const GsfLibrary*> load() {
   static GsfLibrary library;
-  void* handle = ::dlopen("libgsf-1.so.114", RTLD_NOW | RTLD_LOCAL);
+  // The name of the library the build found beside the headers it used.
+  void* handle = ::dlopen(ZELT_GSF_SONAME, RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) return fail(std::string("cannot load libgsf: ") + ::dlerror());
   // dlsym on the handle also finds GLib's functions, which libgsf depends on.
 #define ZELT_GSF_RESOLVE(name)                                                         \

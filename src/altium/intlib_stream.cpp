@@ -11,10 +11,6 @@ namespace zelt::altium {
 
 namespace {
 
-// Inflated output is refused beyond this: zlib expands up to about a
-// thousandfold, so a small hostile file could otherwise ask for any amount
-// of memory. Real libraries, 3D models included, stay far below it.
-constexpr std::size_t kMaxInflated = std::size_t{1} << 30;
 
 std::string zlib_message(const z_stream& stream, int code) {
   if (stream.msg != nullptr) return stream.msg;
@@ -22,7 +18,9 @@ std::string zlib_message(const z_stream& stream, int code) {
   return text != nullptr ? text : "zlib error";
 }
 
-Result<std::string> inflate_all(std::string_view input, std::string_view path) {
+// Inflates `input` whole, refusing output past `budget` bytes, and takes
+// what it made from the budget.
+Result<std::string> inflate_all(std::string_view input, std::string_view path, std::size_t& budget) {
   z_stream stream{};
   if (inflateInit(&stream) != Z_OK) return fail("zlib: cannot start inflating");
   std::string out;
@@ -35,12 +33,14 @@ Result<std::string> inflate_all(std::string_view input, std::string_view path) {
       stream.avail_in = static_cast<uInt>(chunk);
       fed += chunk;
     }
-    if (out.size() >= kMaxInflated) {
+    if (out.size() >= budget) {
       inflateEnd(&stream);
-      return fail(Error("inflates to more than 1 GiB").context(std::string(path)));
+      return fail(Error("the IntLib's library streams inflate to more than " +
+                        std::to_string(kMaxIntlibInflated >> 20) + " MiB together")
+                      .context(std::string(path)));
     }
     const std::size_t before = out.size();
-    const std::size_t room = std::min<std::size_t>(std::max<std::size_t>(before, 1u << 16), kMaxInflated - before);
+    const std::size_t room = std::min<std::size_t>(std::max<std::size_t>(before, 1u << 16), budget - before);
     out.resize(before + room);
     stream.next_out = reinterpret_cast<Bytef*>(out.data() + before);
     stream.avail_out = static_cast<uInt>(room);
@@ -57,6 +57,7 @@ Result<std::string> inflate_all(std::string_view input, std::string_view path) {
     }
   }
   inflateEnd(&stream);
+  budget -= out.size();
   return out;
 }
 
@@ -71,11 +72,16 @@ std::string stored_path(const CompoundReader& file, std::string_view path) {
 
 }  // namespace
 
-Result<std::string> read_intlib_stream(const CompoundReader& file, std::string_view path) {
+Result<std::string> read_intlib_stream(const CompoundReader& file, std::string_view path, std::size_t& budget) {
   auto bytes = file.read_stream(path);
   if (!bytes) return fail(std::move(bytes).error());
   if (bytes->empty()) return fail("IntLib stream " + std::string(path) + " is empty");
-  return inflate_all(std::string_view(*bytes).substr(1), path);
+  return inflate_all(std::string_view(*bytes).substr(1), path, budget);
+}
+
+Result<std::string> read_intlib_stream(const CompoundReader& file, std::string_view path) {
+  std::size_t budget = kMaxIntlibInflated;
+  return read_intlib_stream(file, path, budget);
 }
 
 Result<std::string> zlib_compress(std::string_view bytes) {
@@ -92,9 +98,10 @@ Result<std::string> zlib_compress(std::string_view bytes) {
 Result<IntlibLibraries> read_intlib_libraries(std::string_view bytes) {
   auto file = CompoundReader::open(bytes);
   if (!file) return fail(std::move(file).error().context("open IntLib"));
-  auto schlib = read_intlib_stream(*file, stored_path(*file, "/SchLib/0.schlib"));
+  std::size_t budget = kMaxIntlibInflated;
+  auto schlib = read_intlib_stream(*file, stored_path(*file, "/SchLib/0.schlib"), budget);
   if (!schlib) return fail(std::move(schlib).error());
-  auto pcblib = read_intlib_stream(*file, stored_path(*file, "/PCBLib/0.pcblib"));
+  auto pcblib = read_intlib_stream(*file, stored_path(*file, "/PCBLib/0.pcblib"), budget);
   if (!pcblib) return fail(std::move(pcblib).error());
   return IntlibLibraries{std::move(*schlib), std::move(*pcblib)};
 }

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "support/hostile_compound.hpp"
+#include "support/run_cli.hpp"
 
 namespace zelt::altium {
 namespace {
@@ -13,8 +17,8 @@ std::uint16_t u16_at(const std::string& bytes, std::size_t offset) {
                                     static_cast<unsigned char>(bytes[offset + 1]) << 8);
 }
 
-std::string build(unsigned sector_size, const std::string& big) {
-  auto writer = CompoundWriter::create(sector_size);
+std::string build(const std::string& big) {
+  auto writer = CompoundWriter::create();
   EXPECT_TRUE(writer) << writer.error().to_string();
   EXPECT_TRUE(writer->write_stream("/FileHeader", std::string("head\0er", 7)));
   EXPECT_TRUE(writer->create_storage("/Comp"));
@@ -27,14 +31,14 @@ std::string build(unsigned sector_size, const std::string& big) {
   return bytes ? *bytes : std::string();
 }
 
-TEST(CompoundFile, WritesVersionByteSizeAndReadsBackInDirectoryOrder) {
-  const std::string big(10000, 'x');
-  for (const auto& [sector, version, shift] : {std::tuple{4096u, 4, 12}, std::tuple{512u, 3, 9}}) {
-    const std::string bytes = build(sector, big);
+TEST(CompoundFile, WritesVersionThreeAndReadsBackInDirectoryOrder) {
+  // Above and below the 4096-byte line between mini and regular sectors.
+  for (const std::string& big : {std::string(10000, 'x'), std::string(100, 'y')}) {
+    const std::string bytes = build(big);
     ASSERT_GT(bytes.size(), 512u);
     EXPECT_EQ(bytes.substr(0, 8), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
-    EXPECT_EQ(u16_at(bytes, 0x1A), version);
-    EXPECT_EQ(u16_at(bytes, 0x1E), shift);
+    EXPECT_EQ(u16_at(bytes, 0x1A), 3);
+    EXPECT_EQ(u16_at(bytes, 0x1E), 9);  // 512-byte sectors
     EXPECT_EQ(u16_at(bytes, 0x20), 6);  // 64-byte mini sectors
 
     auto reader = CompoundReader::open(bytes);
@@ -54,7 +58,7 @@ TEST(CompoundFile, WritesVersionByteSizeAndReadsBackInDirectoryOrder) {
 TEST(CompoundFile, RefusesWhatIsNotACompoundFileAndMisuse) {
   EXPECT_FALSE(CompoundReader::open(""));
   EXPECT_FALSE(CompoundReader::open(std::string(4096, '\0')));
-  const std::string bytes = build(4096, "data");
+  const std::string bytes = build("data");
   EXPECT_FALSE(CompoundReader::open(bytes.substr(0, 600)));
 
   auto writer = CompoundWriter::create();
@@ -85,6 +89,102 @@ TEST(CompoundFile, LongNamesAreCutAndClashingNamesRefused) {
   ASSERT_TRUE(reader);
   const std::string cut = "/" + std::string(30, 'a') + "\xC2\xB5";
   EXPECT_EQ(*reader->read_stream(cut + "/Data"), "d");
+}
+
+// Sibling trees as long chains and as balanced trees, both far past what a
+// recursive walk survives or a sorted list inserts in reasonable time.
+TEST(CompoundFile, ReadsDirectoriesOfAnyShapeWithoutRecursion) {
+  using namespace test::hostile_compound;
+  for (const Siblings shape : {Siblings::Chain, Siblings::Balanced}) {
+    auto reader = CompoundReader::open(directory_only_file(36000, shape));
+    ASSERT_TRUE(reader) << reader.error().to_string();
+    const auto entries = reader->walk();
+    ASSERT_EQ(entries.size(), 36000u);
+    EXPECT_EQ(entries.front().path, "/S000001");
+    EXPECT_EQ(entries.back().path, "/S036000");
+    EXPECT_EQ(*reader->read_stream("/S018000"), "");
+  }
+}
+
+// The commands that read libraries end with their own error on such a file,
+// not with the process killed.
+TEST(CompoundFile, LongSiblingChainsEndCommandsWithAnError) {
+  test::TempDir dir;
+  test::write_file(dir.file("chain.SchLib"),
+                   test::hostile_compound::directory_only_file(36000, test::hostile_compound::Siblings::Chain));
+  test::write_file(dir.file("part.json"), test::read_file(test::data_path("consumer/rich.zelt-lbr.json")));
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"import-altium", "chain.SchLib"}, "ERROR: SchLib has no component Data stream\n"},
+      {{"add-to-schlib", "chain.SchLib", "part.json"}, "ERROR: existing SchLib has no FileHeader\n"},
+  };
+  for (const auto& [args, error] : cases) {
+    const auto run = test::run_cli(args, {.cwd = dir.path()});
+    EXPECT_EQ(run.code, 1) << args[0];
+    EXPECT_EQ(run.err, error);
+  }
+}
+
+void put_u32(std::string& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+std::uint32_t u32_at(const std::string& bytes, std::size_t at) {
+  return u16_at(bytes, at) | static_cast<std::uint32_t>(u16_at(bytes, at + 2)) << 16;
+}
+
+// The directory entry of a one-letter root stream in a file written above.
+std::size_t entry_of(const std::string& bytes, char name) {
+  for (std::size_t at = 512; at + 128 <= bytes.size(); at += 128)
+    if (bytes[at] == name && bytes[at + 1] == 0 && bytes[at + 2] == 0 && u16_at(bytes, at + 64) == 4) return at;
+  return 0;
+}
+
+TEST(CompoundFile, RefusesDamagedDirectoriesAndChains) {
+  using namespace test::hostile_compound;
+  const std::string small = directory_only_file(3, Siblings::Chain);  // entries at 1024 + 128 i
+  auto writer = CompoundWriter::create();
+  ASSERT_TRUE(writer);
+  ASSERT_TRUE(writer->write_stream("/A", std::string(5000, 'a')));
+  ASSERT_TRUE(writer->write_stream("/B", std::string(5000, 'b')));
+  const std::string two = *writer->finish();
+  const std::size_t a = entry_of(two, 'A'), b = entry_of(two, 'B');
+  ASSERT_TRUE(a != 0 && b != 0);
+  const std::size_t fat_of_a = 512 + 512 * std::size_t{u32_at(two, 0x4C)} + 4 * std::size_t{u32_at(two, a + 116)};
+
+  struct Case {
+    const char* name;
+    std::function<void(std::string&)> bend;
+    const char* stream;  // read after "/A"; nullptr: the open fails
+    const char* error;
+  };
+  const Case cases[] = {
+      {"version 5", [](std::string& f) { f[0x1A] = 5; }, nullptr, "unsupported compound file version 5"},
+      {"sibling loop", [](std::string& f) { put_u32(f, 1024 + 3 * 128 + 72, 1); }, nullptr, "form a loop"},
+      {"child outside", [](std::string& f) { put_u32(f, 1024 + 76, 99); }, nullptr, "points outside"},
+      {"no root", [](std::string& f) { f[1024 + 66] = 1; }, nullptr, "has no root entry"},
+      {"shared sectors", [&](std::string& f) { put_u32(f, b + 116, u32_at(f, a + 116)); }, "/B",
+       "shares sectors with another stream"},
+      {"chain loop", [&](std::string& f) { put_u32(f, fat_of_a, u32_at(f, a + 116)); }, "/A", "its chain loops"},
+      {"chain leaves", [&](std::string& f) { put_u32(f, fat_of_a, 0x7FFFFFF0); }, "/A", "leaves the allocation"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string bytes = c.stream == nullptr ? small : two;
+    c.bend(bytes);
+    auto reader = CompoundReader::open(bytes);
+    if (c.stream == nullptr) {
+      ASSERT_FALSE(reader);
+      EXPECT_NE(reader.error().to_string().find(c.error), std::string::npos) << reader.error().to_string();
+      continue;
+    }
+    ASSERT_TRUE(reader) << reader.error().to_string();
+    if (std::string(c.stream) != "/A") {
+      EXPECT_TRUE(reader->read_stream("/A"));
+    }
+    auto read = reader->read_stream(c.stream);
+    ASSERT_FALSE(read);
+    EXPECT_NE(read.error().to_string().find(c.error), std::string::npos) << read.error().to_string();
+  }
 }
 
 }  // namespace

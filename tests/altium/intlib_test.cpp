@@ -72,6 +72,22 @@ TEST(IntLib, StreamsByteByByte) {
   }
 }
 
+// The streams of one file share what they may inflate to: here 1,000
+// bytes for two streams of 600, so the second is refused where it passes
+// the budget, and the first leaves what it did not take.
+TEST(IntLib, StreamsShareOneInflationBudget) {
+  const std::string six_hundred(600, 'z');
+  const std::string packed = *altium::zlib_compress(six_hundred);
+  auto file = altium::CompoundReader::open(compound_file({{"/SchLib/0.schlib", packed}, {"/PCBLib/0.pcblib", packed}}));
+  ASSERT_TRUE(file);
+  std::size_t budget = 1000;
+  EXPECT_EQ(*altium::read_intlib_stream(*file, "/SchLib/0.schlib", budget), six_hundred);
+  EXPECT_EQ(budget, 400u);
+  EXPECT_EQ(altium::read_intlib_stream(*file, "/PCBLib/0.pcblib", budget).error().to_string(),
+            "/PCBLib/0.pcblib: the IntLib's library streams inflate to more than 256 MiB together");
+  EXPECT_EQ(altium::kMaxIntlibInflated, std::size_t{256} << 20);
+}
+
 TEST(IntLib, RefusesTextsTheCrossReferenceCannotHold) {
   // An item's text has one length byte; the names also stand in a path.
   part::ZeltLbrPart part = small_part(std::string(250, 'v'), "0603");  // 255 bytes: fits

@@ -88,7 +88,7 @@ using Streams = std::vector<std::pair<std::string, std::string>>;
 // A version 3 compound file (512-byte sectors keep it small) holding the
 // streams, each parent storage made on first use.
 inline std::string compound_file(const Streams& streams) {
-  auto file = altium::CompoundWriter::create(512);
+  auto file = altium::CompoundWriter::create();
   for (const auto& [path, bytes] : streams) (void)altium::write_stream_at_path(*file, path, bytes);
   return *file->finish();
 }

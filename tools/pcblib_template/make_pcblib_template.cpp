@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
       {"/REFFP/UniqueIDPrimitiveInformation/Data", reference_ids},
   };
 
-  auto file = CompoundWriter::create(512);
+  auto file = CompoundWriter::create();
   if (!file) die(file.error().to_string());
   for (const auto& [path, bytes] : streams) {
     // Storages on the way, each once.
