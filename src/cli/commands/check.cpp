@@ -2,8 +2,10 @@
 
 #include "base/fs.hpp"
 #include "cli/handlers.hpp"
+#include "cli/library_inputs.hpp"
 #include "cli/report.hpp"
 #include "kicad/kicad_sym_check.hpp"
+#include "kicad/symbol_library.hpp"
 
 namespace zelt::cli {
 
@@ -13,6 +15,8 @@ int run_check(const CheckArgs& args) {
     print_error("Cannot read " + args.path + ": " + text.error().to_string());
     return 1;
   }
+  if (report_kicad5_library(args.path, *text)) return 1;
+  warn_other_symbols_ignored(args.path, kicad::first_kicad_symbol(*text).others);
   const kicad::KicadSymCheck check = kicad::check_kicad_sym(*text);
   if (!check.duplicates.empty()) {
     std::string list;

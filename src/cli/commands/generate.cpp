@@ -4,11 +4,14 @@
 #include "base/file_name.hpp"
 #include "base/fs.hpp"
 #include "cli/handlers.hpp"
+#include "cli/library_inputs.hpp"
 #include "cli/report.hpp"
 #include "eagle/kicad_symbol_source.hpp"
+#include "eagle/lbr_package.hpp"
 #include "eagle/lbr_writer.hpp"
 #include "eagle/lint.hpp"
 #include "eagle/symbol_art.hpp"
+#include "kicad/symbol_library.hpp"
 
 namespace zelt::cli {
 
@@ -54,18 +57,24 @@ int run_generate(const GenerateArgs& args) {
       print_hint_after_error("Check the .kicad_sym path exists.");
       return 1;
     }
+    if (report_kicad5_library(*args.sym, *text)) return 1;
     auto read = eagle::symbol_from_kicad_sym(*text, args.name);
     if (!read) {
       print_error(read.error().to_string());
       return 1;
     }
     symbol = std::move(*read);
+    warn_other_symbols_ignored(*args.sym, kicad::first_kicad_symbol(*text).others);
   } else if (footprint) {
     symbol = eagle::symbol_from_footprint_pads(*footprint, args.name);
   } else {
     print_error("Generate needs at least --sym or --fp.");
     print_hint_after_error("`zelt-lbr generate --fp part.kicad_mod` synthesizes a symbol from the pads.");
     return 1;
+  }
+
+  if (footprint && eagle::footprint_pad_count(*footprint) == 0) {
+    print_warn("No pad found in " + *args.fp + "; the package is a placeholder");
   }
 
   std::optional<eagle::SymbolArt> art;

@@ -4,6 +4,7 @@
 #include "base/fs.hpp"
 #include "base/mapped_file.hpp"
 #include "cli/handlers.hpp"
+#include "cli/library_inputs.hpp"
 #include "cli/report.hpp"
 #include "eagle/kicad_sym_writer.hpp"
 #include "eagle/lbr_reader.hpp"
@@ -21,6 +22,8 @@ int run_import(const ImportArgs& args) {
     print_error(symbol.error().to_string());
     return 1;
   }
+  const std::size_t symbols = eagle::count_lbr_symbols(*text);
+  warn_other_symbols_ignored(args.path, symbols > 0 ? symbols - 1 : 0);
   const std::string kicad_sym = eagle::write_kicad_sym_from_lbr(*symbol);
   // Beside the input unless told otherwise; no directory is created.
   const std::string output = args.output ? *args.output : with_extension(args.path, "kicad_sym");
