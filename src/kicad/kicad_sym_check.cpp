@@ -50,7 +50,8 @@ KicadSymCheck check_kicad_sym(std::string_view text) {
   const std::string_view symbol = first_kicad_symbol(text).text;
   check.pin_count = count_occurrences(symbol, "(pin ");
   for (const auto& marker : kMarkers) {
-    if (!marker.present(marker.whole_text ? text : symbol, check.pin_count)) check.problems.emplace_back(marker.problem);
+    const std::string_view looked_in = marker.whole_text ? text : symbol;
+    if (!marker.present(looked_in, check.pin_count)) check.problems.emplace_back(marker.problem);
   }
 
   std::vector<PinNameCount> counts;

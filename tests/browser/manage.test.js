@@ -136,7 +136,8 @@ await runTest('manager lists, searches, opens a part and draws its model', async
     const viewer = page.frameLocator('#d3');
     // The model and the environment texture arrive separately; the pixels
     // are final once both have been drawn.
-    await viewer.locator('#w[data-zelt-viewer="ready"]:not([data-zelt-environment="loading"])').waitFor({ timeout: 60000 });
+    const lit = '#w[data-zelt-viewer="ready"]:not([data-zelt-environment="loading"])';
+    await viewer.locator(lit).waitFor({ timeout: 60000 });
     const shotDir = process.env.ZELT_SCREENSHOT_DIR;
     const shot = await page.locator('#d3').screenshot(shotDir ? { path: join(shotDir, 'manage-3d.png') } : {});
     const image = decodePng(shot);
