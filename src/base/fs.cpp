@@ -89,16 +89,45 @@ std::optional<std::string> read_first_existing(const std::string& dir, const std
   return std::nullopt;
 }
 
-Result<void> write_file(const std::string& path, std::string_view data) {
+namespace {
+
+// Where a write to `path` lands: the file at the end of its chain of
+// symbolic links, so the link survives and the library it names changes.
+// A dangling link gives the path the file will be created at.
+Result<std::string> link_target(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {  // the kernel's own limit
+    struct stat lst{};
+    if (::lstat(current.c_str(), &lst) != 0 || !S_ISLNK(lst.st_mode)) return current;
+    std::string target(static_cast<std::size_t>(lst.st_size > 0 ? lst.st_size : 255) + 1, '\0');
+    ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+    if (n < 0) return os_failure(errno);
+    target.resize(static_cast<std::size_t>(n));
+    current = target.starts_with('/') ? target : join_path(parent_dir(current), target);
+  }
+  return os_failure(ELOOP);
+}
+
+// Truncates and writes the file itself: for special files, and for files
+// with other hard links, which a replacement would split from them.
+Result<void> write_in_place(const std::string& path, std::string_view data) {
+  Fd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+  if (fd.get() < 0) return os_failure(errno);
+  if (!write_all(fd.get(), data)) return os_failure(errno);
+  if (::close(fd.release()) != 0) return os_failure(errno);
+  return {};
+}
+
+}  // namespace
+
+Result<void> write_file(const std::string& requested, std::string_view data) {
+  auto resolved = link_target(requested);
+  if (!resolved) return fail(std::move(resolved).error());
+  const std::string& path = *resolved;
   struct stat st{};
   bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return os_failure(EISDIR);
-  if (exists && !S_ISREG(st.st_mode)) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (fd.get() < 0) return os_failure(errno);
-    if (!write_all(fd.get(), data)) return os_failure(errno);
-    return {};
-  }
+  if (exists && (!S_ISREG(st.st_mode) || st.st_nlink > 1)) return write_in_place(path, data);
   if (exists && ::access(path.c_str(), W_OK) != 0) return os_failure(errno);
 
   // A fresh name beside the target, created with O_EXCL and mode 0666 so the

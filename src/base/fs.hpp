@@ -23,7 +23,9 @@ std::optional<std::string> read_first_existing(const std::string& dir, const std
 
 // Writes the whole file or nothing: the data goes to a temporary file beside
 // the target which then replaces it, so a failure never leaves a truncated
-// file behind. Special files (devices, pipes) are written in place.
+// file behind. A symbolic link is followed: the file it names is the target
+// and the link stays. Special files (devices, pipes) and files with more than
+// one hard link are written in place, so every name keeps seeing one file.
 Result<void> write_file(const std::string& path, std::string_view data);
 
 // True when something exists at `path` (symbolic links followed).

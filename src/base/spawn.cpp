@@ -127,7 +127,14 @@ Result<SpawnResult> run_process(const std::vector<std::string>& argv, const Spaw
     int ready = ::poll(fds.data(), count, wait);
     if (ready < 0) {
       if (errno == EINTR) continue;
-      break;
+      // Without poll nothing drains the child's pipes or enforces its time
+      // limit: waiting for it could block for ever.
+      const int poll_error = errno;
+      ::kill(pid, SIGKILL);
+      int ignored = 0;
+      while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
+      }
+      return fail(Error(os_error_text(poll_error)).context("poll"));
     }
     for (nfds_t i = 0; i < count; ++i) {
       if (fds[i].revents == 0) continue;

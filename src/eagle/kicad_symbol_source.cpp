@@ -7,6 +7,7 @@
 #include "base/text_pattern.hpp"
 #include "eagle/sexpr_blocks.hpp"
 #include "kicad/kicad_format.hpp"
+#include "kicad/symbol_library.hpp"
 
 namespace zelt::eagle {
 
@@ -96,6 +97,9 @@ Result<LbrSymbol> symbol_from_kicad_sym(std::string_view text, const std::option
   static const TextPattern kFootprint(R"re(\(property\s+"Footprint"\s+"((?:[^"\\]|\\(?s:.))*)")re");
   static const TextPattern kDescription(R"re(\(property\s+"Description"\s+"((?:[^"\\]|\\(?s:.))*)")re");
 
+  // One part per file: pins, drawing and properties of the first symbol
+  // only, never a blend of every symbol in a library.
+  text = kicad::first_kicad_symbol(text).text;
   LbrSymbol symbol;
   if (name) {
     symbol.name = *name;

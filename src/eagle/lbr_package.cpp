@@ -287,15 +287,21 @@ void append_placeholder_package(std::string& out, const LbrSymbol& symbol) {
   append_name_value(out, hy + 0.5, -hy - 0.5);
 }
 
+std::vector<ModPad> read_pads(std::string_view footprint_text) {
+  std::vector<ModPad> pads;
+  for (auto block : sexpr_blocks(footprint_text, "pad")) {
+    if (auto pad = read_pad(block)) pads.push_back(std::move(*pad));
+  }
+  return pads;
+}
+
 }  // namespace
+
+std::size_t footprint_pad_count(std::string_view footprint_text) { return read_pads(footprint_text).size(); }
 
 void append_package_body(std::string& out, const LbrSymbol& symbol, std::optional<std::string_view> footprint_text) {
   std::vector<ModPad> pads;
-  if (footprint_text) {
-    for (auto block : sexpr_blocks(*footprint_text, "pad")) {
-      if (auto pad = read_pad(block)) pads.push_back(std::move(*pad));
-    }
-  }
+  if (footprint_text) pads = read_pads(*footprint_text);
   if (pads.empty()) {
     append_placeholder_package(out, symbol);
   } else {

@@ -9,6 +9,10 @@
 
 namespace zelt::eagle {
 
+// The pads of a KiCad footprint that become package pads (named ones); with
+// none the package is a placeholder.
+std::size_t footprint_pad_count(std::string_view footprint_text);
+
 // Appends the lines between <package name="..."> and </package>.
 void append_package_body(std::string& out, const LbrSymbol& symbol, std::optional<std::string_view> footprint_text);
 

@@ -111,7 +111,35 @@ LbrPin read_pin(const Match& m, const PadOfPin& connects) {
   return pin;
 }
 
+// From `open` to the end of the first `close` tag after it (or to the end of
+// an unclosed text).
+std::string_view element_at(std::string_view text, std::size_t open, std::string_view close) {
+  const std::size_t end = text.find(close, open);
+  return end == std::string_view::npos ? text.substr(open) : text.substr(open, end + close.size() - open);
+}
+
+// The device set whose gate places the symbol of this (raw attribute) name;
+// the whole text when none does.
+std::string_view device_set_of(std::string_view text, std::string_view symbol_name) {
+  const std::string gate_symbol = "symbol=\"" + std::string(symbol_name) + "\"";
+  for (std::size_t at = text.find(gate_symbol); at != std::string_view::npos; at = text.find(gate_symbol, at + 1)) {
+    const std::size_t open = text.rfind("<deviceset ", at);
+    if (open == std::string_view::npos) continue;
+    const std::string_view set = element_at(text, open, "</deviceset>");
+    if (open + set.size() > at) return set;
+  }
+  return text;
+}
+
+std::size_t count_occurrences(std::string_view text, std::string_view part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
 }  // namespace
+
+std::size_t count_lbr_symbols(std::string_view text) { return count_occurrences(text, "<symbol name=\""); }
 
 Result<LbrSymbol> lbr_to_symbol(std::string_view text) { return lbr_to_symbol(text, parallelism_for(text.size())); }
 
@@ -129,8 +157,13 @@ Result<LbrSymbol> lbr_to_symbol(std::string_view text, const Parallelism& split)
   LbrSymbol symbol;
   symbol.name = std::string((*symbol_match)[1]);
   if (auto m = first_match(kDescription, text)) symbol.description = xml_unescape((*m)[1]);
-  auto prefix = first_match(kPrefix, text);
+  const std::string_view whole = text;
+  const std::string_view device_set = device_set_of(whole, (*symbol_match)[1]);
+  auto prefix = first_match(kPrefix, device_set);
   symbol.prefix = prefix ? std::string((*prefix)[1]) : "U";
+  // A library of several symbols gives its first: that symbol's wires and
+  // pins, and the connects of the device set that places it.
+  text = element_at(whole, static_cast<std::size_t>((*symbol_match)[0].data() - whole.data()), "</symbol>");
 
   // The symbol-layer wires and the connects over the whole document, then
   // the pins, whose pads the connects give.
@@ -139,7 +172,7 @@ Result<LbrSymbol> lbr_to_symbol(std::string_view text, const Parallelism& split)
     return std::optional(WireEnds{number_or(m[1], 0), number_or(m[2], 0), number_or(m[3], 0), number_or(m[4], 0)});
   });
   using Connect = std::pair<std::string_view, std::string_view>;
-  MatchScan<Connect, PadOfPin> connects(kConnect, text, pieces, /*whole_match_only=*/true, [](const Match& m) {
+  MatchScan<Connect, PadOfPin> connects(kConnect, device_set, pieces, /*whole_match_only=*/true, [](const Match& m) {
     // Both groups are quoted values without quotes: the second and third.
     return std::optional(Connect{quoted_value(m[0], 2), quoted_value(m[0], 3)});
   });

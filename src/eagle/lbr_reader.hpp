@@ -1,7 +1,7 @@
 #pragma once
 // Reads the schematic symbol of an EAGLE library back into the symbol record.
-// Built for the one-symbol libraries `generate` writes: apart from the symbol
-// name, every pattern runs over the whole document.
+// Built for the one-symbol libraries `generate` writes; of a library with
+// several symbols it reads the first.
 #include <string_view>
 
 #include "base/error.hpp"
@@ -16,5 +16,8 @@ namespace zelt::eagle {
 // whatever the split.
 Result<LbrSymbol> lbr_to_symbol(std::string_view text);
 Result<LbrSymbol> lbr_to_symbol(std::string_view text, const Parallelism& split);
+
+// The number of symbol elements in the text.
+std::size_t count_lbr_symbols(std::string_view text);
 
 }  // namespace zelt::eagle

@@ -99,7 +99,7 @@ std::optional<double> stroke_width(const SExpr& node) {
 
 // ---- symbol side -----------------------------------------------------------
 
-// The last Reference anywhere in the text wins, other symbols' included.
+// The last Reference anywhere in the symbol wins.
 std::string designator_prefix(const std::vector<SExpr>& properties) {
   std::string prefix = "U";
   for (const SExpr& property : properties) {
@@ -389,13 +389,13 @@ Result<part::Symbol> read_symbol_side(std::string_view sym_text) {
   auto pins = sexpr_find_all(*chosen, "pin");
   symbol.pins.reserve(pins.size());
   for (const SExpr& node : pins) symbol.pins.push_back(read_pin(node));
-  // Drawing items and properties come from the whole text, units of every
-  // symbol included; one walk finds them all.
+  // Drawing items and properties of the chosen symbol, its units included;
+  // the library's other symbols are other parts. One walk finds them all.
   constexpr std::size_t kinds = std::size(kSymbolGraphicKinds);
   std::array<std::string_view, kinds + 1> heads;
   for (std::size_t i = 0; i < kinds; ++i) heads[i] = kSymbolGraphicKinds[i].head;
   heads[kinds] = "property";
-  auto found = sexpr_find_all_each(sym_root, heads);
+  auto found = sexpr_find_all_each(*chosen, heads);
   for (std::size_t i = 0; i < kinds; ++i) {
     for (const SExpr& node : found[i]) {
       if (auto graphic = kSymbolGraphicKinds[i].read(node)) symbol.graphics.push_back(std::move(*graphic));

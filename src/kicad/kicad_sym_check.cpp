@@ -4,6 +4,8 @@
 
 #include <unordered_map>
 
+#include "kicad/symbol_library.hpp"
+
 namespace zelt::kicad {
 
 namespace {
@@ -11,13 +13,14 @@ namespace {
 struct Marker {
   bool (*present)(std::string_view text, std::size_t pin_count);
   std::string_view problem;
+  bool whole_text = false;  // else the first symbol's text
 };
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 const Marker kMarkers[] = {
     {[](std::string_view t, std::size_t) { return contains(t, "(kicad_symbol_lib"); },
-     "Missing (kicad_symbol_lib) header \u2014 not a valid .kicad_sym file"},
+     "Missing (kicad_symbol_lib) header \u2014 not a valid .kicad_sym file", true},
     {[](std::string_view t, std::size_t) { return contains(t, "(symbol \""); }, "No (symbol) definitions found"},
     {[](std::string_view, std::size_t pins) { return pins != 0; },
      "No pins found \u2014 symbol has no electrical connections"},
@@ -36,18 +39,24 @@ std::size_t count_occurrences(std::string_view text, std::string_view part) {
 }  // namespace
 
 KicadSymCheck check_kicad_sym(std::string_view text) {
-  // Only pins written on one line, tokens single-spaced, are named.
-  static const RE2 kPinName(R"re(\(pin \w+ \w+ \(at [^)]+\) \(length [^)]+\) \(name "([^"]+)")re");
+  // A pin's name in any layout KiCad writes: on one line or across several,
+  // with or without a hide flag ("hide" or "(hide yes)") before the name.
+  static const RE2 kPinName(
+      R"re(\(pin\s+[\w-]+\s+[\w-]+\s+\(at\s[^)]*\)\s+\(length\s[^)]*\)(?:\s+(?:\w+|\(hide\s+\w+\)))*\s+\(name\s+"([^"]+)")re");
 
   KicadSymCheck check;
-  check.pin_count = count_occurrences(text, "(pin ");
+  // The library's header is outside its symbols; everything else is looked
+  // for in the first symbol, the one the other commands read.
+  const std::string_view symbol = first_kicad_symbol(text).text;
+  check.pin_count = count_occurrences(symbol, "(pin ");
   for (const auto& marker : kMarkers) {
-    if (!marker.present(text, check.pin_count)) check.problems.emplace_back(marker.problem);
+    const std::string_view looked_in = marker.whole_text ? text : symbol;
+    if (!marker.present(looked_in, check.pin_count)) check.problems.emplace_back(marker.problem);
   }
 
   std::vector<PinNameCount> counts;
   std::unordered_map<std::string_view, std::size_t> index;
-  re2::StringPiece rest(text.data(), text.size());
+  re2::StringPiece rest(symbol.data(), symbol.size());
   re2::StringPiece name;
   while (RE2::FindAndConsume(&rest, kPinName, &name)) {
     std::string_view key(name.data(), name.size());

@@ -15,8 +15,8 @@ struct PinNameCount {
 
 struct KicadSymCheck {
   std::vector<std::string> problems;  // in the fixed order of the marker tests
-  std::size_t pin_count = 0;          // occurrences of "(pin "
-  std::size_t unique_names = 0;       // distinct names of single-line pins
+  std::size_t pin_count = 0;          // occurrences of "(pin " in the first symbol
+  std::size_t unique_names = 0;       // distinct pin names of the first symbol
   // Names seen more than once, in first-occurrence order, leaving out names
   // with "@" (already EAGLE-unique) and "~" (KiCad's empty name).
   std::vector<PinNameCount> duplicates;

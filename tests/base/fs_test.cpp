@@ -59,6 +59,31 @@ TEST(Fs, WriteReplacesWholeFilesAndLeavesNothingBehindOnFailure) {
   EXPECT_EQ(entries, 1);
 }
 
+// A library reached through a link is the one that changes: symbolic links
+// (relative, chained, dangling) stay links, hard links stay one file.
+TEST(Fs, WriteGoesThroughLinks) {
+  TempDir dir;
+  ASSERT_TRUE(create_directories(dir.file("libs")));
+  test::write_file(dir.file("libs/lib.kicad_sym"), "old");
+  ASSERT_EQ(::symlink("libs/lib.kicad_sym", dir.file("near").c_str()), 0);
+  ASSERT_EQ(::symlink("near", dir.file("far").c_str()), 0);
+  ASSERT_EQ(::symlink("libs/new.kicad_sym", dir.file("dangling").c_str()), 0);
+  ASSERT_EQ(::link(dir.file("libs/lib.kicad_sym").c_str(), dir.file("hard").c_str()), 0);
+
+  ASSERT_TRUE(write_file(dir.file("far"), "through two links"));
+  EXPECT_EQ(test::read_file(dir.file("libs/lib.kicad_sym")), "through two links");
+  EXPECT_EQ(test::read_file(dir.file("hard")), "through two links");
+  ASSERT_TRUE(write_file(dir.file("hard"), "hard"));
+  EXPECT_EQ(test::read_file(dir.file("libs/lib.kicad_sym")), "hard");
+  ASSERT_TRUE(write_file(dir.file("dangling"), "created"));
+  EXPECT_EQ(test::read_file(dir.file("libs/new.kicad_sym")), "created");
+  for (const char* name : {"near", "far", "dangling"}) {
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file(name))) << name;
+  }
+  ASSERT_EQ(::symlink("loop", dir.file("loop").c_str()), 0);
+  EXPECT_EQ(write_file(dir.file("loop"), "x").error().to_string(), "Too many levels of symbolic links (os error 40)");
+}
+
 // Large files are mapped, small ones read: the same text and the same
 // failures either way, and a fault inside a mapping names its file.
 TEST(Fs, MappedTextReadsLikeReadFileText) {

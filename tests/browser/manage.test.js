@@ -134,8 +134,10 @@ await runTest('manager lists, searches, opens a part and draws its model', async
     if (rendered !== 'zelt-symbol rendered zeltlbr-mgr-local-CUBE-3.kicad_sym') throw new Error(`symbol frame: ${rendered}`);
 
     const viewer = page.frameLocator('#d3');
-    await viewer.locator('#w[data-zelt-viewer="ready"]').waitFor({ timeout: 60000 });
-    await page.waitForTimeout(1500);  // the environment texture lands after the model
+    // The model and the environment texture arrive separately; the pixels
+    // are final once both have been drawn.
+    const lit = '#w[data-zelt-viewer="ready"]:not([data-zelt-environment="loading"])';
+    await viewer.locator(lit).waitFor({ timeout: 60000 });
     const shotDir = process.env.ZELT_SCREENSHOT_DIR;
     const shot = await page.locator('#d3').screenshot(shotDir ? { path: join(shotDir, 'manage-3d.png') } : {});
     const image = decodePng(shot);

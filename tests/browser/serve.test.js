@@ -5,17 +5,17 @@ import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import assert from 'node:assert/strict';
-import { freePort, launchBrowser, runTest, sourceDir, startZelt, waitForHttp } from './support.js';
+import { announcedPort, launchBrowser, runTest, sourceDir, startZelt, waitForHttp } from './support.js';
 
 const context = await launchBrowser();
-const port = await freePort();
-const base = `http://127.0.0.1:${port}`;
 const work = mkdtempSync(join(tmpdir(), 'zelt-serve-'));
 const desktopLog = join(work, 'desktop.log');
 const fakeBin = join(sourceDir, 'tests/data/serve/bin');
-const server = startZelt(['serve', '--port', String(port)], {
+const server = startZelt(['serve', '--port', '0'], {
   PATH: `${fakeBin}:${process.env.PATH}`, TMPDIR: work, FAKE_DESKTOP_LOG: desktopLog,
 });
+const port = await announcedPort(server, /^\[zelt-lbr\] serving on http:\/\/127\.0\.0\.1:(\d+)\n/);
+const base = `http://127.0.0.1:${port}`;
 
 const post = async (path, body) => (await fetch(`${base}/${path}`, { method: 'POST', body: JSON.stringify(body) })).json();
 

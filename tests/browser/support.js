@@ -65,6 +65,21 @@ export function startZelt(args, env = {}) {
   return child;
 }
 
+// The port a server started with --port 0 announces in its start line:
+// `pattern` holds one group, the port, and is looked for in `stream` of the
+// child ('stdoutText' or 'stderrText').
+export async function announcedPort(child, pattern, stream = 'stderrText', ms = 10000) {
+  const end = Date.now() + ms;
+  for (;;) {
+    const match = pattern.exec(child[stream]);
+    if (match) return Number(match[1]);
+    if (child.exitCode !== null || Date.now() > end) {
+      throw new Error(`no port announced: ${JSON.stringify(child[stream])}`);
+    }
+    await new Promise((r) => setTimeout(r, 20));
+  }
+}
+
 // Polls `url` until it answers, for at most `ms` milliseconds.
 export async function waitForHttp(url, ms = 10000) {
   const end = Date.now() + ms;

@@ -15,10 +15,12 @@
 #include <re2/re2.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/spawn.hpp"
@@ -176,10 +178,18 @@ inline ::testing::AssertionResult kicad_reads_footprints(const std::string& libr
   return ::testing::AssertionSuccess();
 }
 
+// True when a person asked for the pictures: ZELT_CONSUMER_SVG set to
+// anything but "" or "0". Each picture is a KiCad launch that checks nothing.
+inline bool consumer_svgs_wanted() {
+  const char* wanted = std::getenv("ZELT_CONSUMER_SVG");
+  return wanted && *wanted && std::string_view(wanted) != "0";
+}
+
 // Pictures of what KiCad draws, kept under consumer-svg/<label>/ in the
-// test's working folder (build/tests) for a person to look at. Best effort:
-// the loads above are the checks.
+// test's working folder (build/tests) for a person to look at, when
+// consumer_svgs_wanted(). Best effort: the loads above are the checks.
 inline void export_svgs(const std::string& symbol_library, const std::string& footprint_library, std::string label) {
+  if (!consumer_svgs_wanted()) return;
   std::replace(label.begin(), label.end(), '/', '_');
   std::error_code ec;
   std::string dir = std::filesystem::absolute("consumer-svg", ec).string() + "/" + label;

@@ -14,6 +14,20 @@ TEST(KicadHarness, KicadNineIsAvailable) {
   EXPECT_TRUE(run.out.starts_with("9.")) << "expected KiCad 9, kicad-cli says " << run.out;
 }
 
+// The pictures cost a KiCad launch each and check nothing: drawn only on request.
+TEST(KicadHarness, PicturesAreOptIn) {
+  const char* saved = std::getenv("ZELT_CONSUMER_SVG");
+  const std::string restore = saved ? saved : "";
+  for (const char* value : {"", "0"}) {
+    ::setenv("ZELT_CONSUMER_SVG", value, 1);
+    export_svgs("no-such.kicad_sym", "no-such.pretty", "opt-in-probe");
+    EXPECT_FALSE(std::filesystem::exists("consumer-svg/opt-in-probe")) << '"' << value << '"';
+  }
+  ::setenv("ZELT_CONSUMER_SVG", "1", 1);
+  EXPECT_TRUE(consumer_svgs_wanted());
+  if (saved) ::setenv("ZELT_CONSUMER_SVG", restore.c_str(), 1); else ::unsetenv("ZELT_CONSUMER_SVG");
+}
+
 constexpr const char* kGoodSymbol = R"((kicad_symbol_lib
   (version 20231120)
   (generator "hand")

@@ -174,16 +174,20 @@ TEST(ImportKicad, RecentringOnTheFiftyMilGrid) {
   EXPECT_TRUE(import_ok("(lib (symbol \"S\"))").symbol.pins.empty());
 }
 
-TEST(ImportKicad, FirstSymbolGivesPinsWholeTextGivesGraphicsAndReference) {
+// Pins, graphics and properties all come from the first symbol, its units
+// included; the library's other symbols add nothing.
+TEST(ImportKicad, FirstSymbolGivesEverything) {
   auto part = import_ok(
-      "(lib (symbol \"A\" (property \"Reference\" \"Q\") (pin (number \"1\")))"
-      " (symbol \"B\" (property \"Reference\" \"D\") (property \"Reference\") (property \"reference\" \"X\")"
-      "  (pin (number \"9\")) (circle (center 0 0) (radius 1.27))))");
+      "(lib (symbol \"A\" (property \"Reference\" \"P\") (property \"Reference\" \"Q\")"
+      "  (property \"Reference\") (property \"reference\" \"X\") (pin (number \"1\"))"
+      "  (symbol \"A_1_1\" (polyline (pts (xy 0 0) (xy 0 1)))))"
+      " (symbol \"B\" (property \"Reference\" \"D\") (pin (number \"9\")) (circle (center 0 0) (radius 1.27))))");
   EXPECT_EQ(part.symbol.name, "A");
   ASSERT_EQ(part.symbol.pins.size(), 1u);
   EXPECT_EQ(part.symbol.pins[0].number, "1");
-  EXPECT_EQ(part.symbol.graphics.size(), 1u);
-  EXPECT_EQ(part.symbol.designator_prefix, "D");  // the last exact "Reference" with a value
+  ASSERT_EQ(part.symbol.graphics.size(), 1u);
+  EXPECT_TRUE(std::holds_alternative<part::GraphicPolyline>(part.symbol.graphics[0]));
+  EXPECT_EQ(part.symbol.designator_prefix, "Q");  // the last exact "Reference" with a value
 }
 
 TEST(ImportKicad, HideFlagForms) {

@@ -17,7 +17,7 @@ TEST(CheckKicadSym, EmptyTextFailsEveryMarkerInOrder) {
   EXPECT_EQ(check.pin_count, 0u);
 }
 
-TEST(CheckKicadSym, CountsPinsAndNamesOnlySingleLinePins) {
+TEST(CheckKicadSym, CountsPinsAndNamesOfTheFirstSymbolInAnyLayout) {
   auto check = check_kicad_sym(R"((kicad_symbol_lib (symbol "S"
     (property "Reference" "U") (property "Value" "S")
     (pin_names (offset 1)) (pin_numbers (hide yes))
@@ -29,14 +29,22 @@ TEST(CheckKicadSym, CountsPinsAndNamesOnlySingleLinePins) {
     (pin passive line (at 0 5 0) (length 2.54) (name "VDD@2") (number "6"))
     (pin passive line (at 0 6 0) (length 2.54) (name "A") (number "7"))
     (pin passive line
-      (at 0 7 0) (length 2.54) (name "A") (number "8"))
-    (text "(pin ")))");
+      (at 0 7 0)
+      (length 2.54)
+      (hide yes)
+      (name "A") (number "8"))
+    (pin passive line (at 0 8 0) (length 2.54) hide (name "B") (number "9"))
+    (text "(pin "))
+  (symbol "OTHER" (property "Reference" "U")
+    (pin passive line (at 0 0 0) (length 2.54) (name "GND") (number "1"))))");
   EXPECT_TRUE(check.problems.empty());
-  EXPECT_EQ(check.pin_count, 9u);     // the quoted "(pin " counts, "(pin_names" does not
-  EXPECT_EQ(check.unique_names, 4u);  // GND, ~, VDD@2, A (the two-line pin is not named)
-  ASSERT_EQ(check.duplicates.size(), 1u);
+  EXPECT_EQ(check.pin_count, 10u);    // the quoted "(pin " counts, "(pin_names" does not
+  EXPECT_EQ(check.unique_names, 5u);  // GND, ~, VDD@2, A, B
+  ASSERT_EQ(check.duplicates.size(), 2u);
   EXPECT_EQ(check.duplicates[0].name, "GND");
   EXPECT_EQ(check.duplicates[0].count, 2u);
+  EXPECT_EQ(check.duplicates[1].name, "A");
+  EXPECT_EQ(check.duplicates[1].count, 2u);
 }
 
 }  // namespace

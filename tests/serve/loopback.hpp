@@ -1,6 +1,6 @@
 #pragma once
-// Loopback helpers for the socket tests: a free port, and a listener that
-// records the bytes of each connection it accepts.
+// Loopback helpers for the socket tests: an address of the test's own, and
+// a listener that records the bytes of each connection it accepts.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -46,11 +46,12 @@ inline std::uint16_t bound_port(int fd) {
   return ntohs(address.sin_port);
 }
 
-inline std::uint16_t free_port() {
-  const int fd = listen_on("127.0.0.1", 0);
-  const std::uint16_t port = bound_port(fd);
-  ::close(fd);
-  return port;
+// A loopback address of this process alone (all of 127/8 is loopback), from
+// its pid: two test runs on one machine never listen on the same address.
+inline std::string own_loopback_host() {
+  const auto pid = static_cast<unsigned>(::getpid());  // below 2^22 on Linux
+  return "127." + std::to_string(100 + ((pid >> 16) & 0x3f)) + "." + std::to_string((pid >> 8) & 0xff) + "." +
+         std::to_string(pid & 0xff);
 }
 
 // Accepts connections on its own thread and keeps what each one sent until

@@ -4,36 +4,23 @@
 
 #include <future>
 
-#include "serve/loopback.hpp"
+#include "serve/serve_run.hpp"
 #include "support/http_client.hpp"
 #include "support/run_cli.hpp"
 
 namespace zelt::test {
 namespace {
 
-// Runs serve in the background; the result is there once it has exited.
-std::future<CliRun> start_serve(std::vector<std::string> args, const std::string& bridge_host = "127.0.0.1") {
-  args.insert(args.begin(), "serve");
-  return std::async(std::launch::async, [args, bridge_host] {
-    return run_cli(args, CliOptions{.env = {{"ZELT_LBR_BRIDGE_HOST", bridge_host}}});
-  });
-}
-
-std::optional<HttpReply> wait_for_state(HttpClient& client) {
-  for (int tries = 0;; ++tries) {
-    auto reply = client.Get("/state");
-    if (reply || tries > 500) return reply;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-}
-
 TEST(ServeCommand, ServesLoadsAndShutsDown) {
   TempDir dir;
   write_file(dir.file("start.lbr"), R"(<symbols><symbol name="START"></symbol></symbols>)");
-  const std::uint16_t port = free_port();
-  auto serving = start_serve({"--port", std::to_string(port), "--file", dir.file("start.lbr")});
-  HttpClient client("127.0.0.1", port);
-  auto state = wait_for_state(client);
+  const std::string bridge_host = own_loopback_host();
+  CaptureListener bridge(bridge_host.c_str(), 47084);
+  auto serving = start_serve({"--port", "0", "--file", dir.file("start.lbr")}, bridge_host);
+  const int port = registered_port(bridge);
+  ASSERT_GT(port, 0);
+  HttpClient client("127.0.0.1", static_cast<std::uint16_t>(port));
+  auto state = client.Get("/state");
   ASSERT_TRUE(state);
   EXPECT_NE(state->body.find(R"("libraryName":"START")"), std::string::npos) << state->body;
   EXPECT_EQ(state->get_header_value("Content-Type"), "application/json");
@@ -42,7 +29,7 @@ TEST(ServeCommand, ServesLoadsAndShutsDown) {
   // not JSON, and a POST without a body change nothing.
   {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = loopback_address("127.0.0.1", port);
+    sockaddr_in address = loopback_address("127.0.0.1", static_cast<std::uint16_t>(port));
     ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     const std::string partial = "POST /load HTTP/1.1\r\nHost: x\r\nContent-Length: 1000\r\n\r\n{\"lbr\":";
     ASSERT_GT(::write(fd, partial.data(), partial.size()), 0);
@@ -71,15 +58,17 @@ TEST(ServeCommand, ServesLoadsAndShutsDown) {
   EXPECT_EQ(run.err, "[zelt-lbr] serving on http://127.0.0.1:" + std::to_string(port) + "\n");
 }
 
-// The bridge listens on its own loopback address, so the registrations of
-// other tests running at the same time (sent to 127.0.0.1) never reach it.
-// With --port 0 the bodies carry the port the system chose.
+// The bridge listens on this process's own loopback address, so the
+// registrations of other tests and other test runs never reach it. With
+// --port 0 the bodies carry the port the system chose.
 TEST(ServeCommand, RegistersWithTheBridgeAndWithdrawsAfterShutdown) {
-  CaptureListener bridge("127.0.0.2", 47084);
-  auto serving = start_serve({"--port", "0"}, "127.0.0.2");
+  const std::string bridge_host = own_loopback_host();
+  CaptureListener bridge(bridge_host.c_str(), 47084);
+  auto serving = start_serve({"--port", "0"}, bridge_host);
   const auto registered = bridge.wait_for(1);
   ASSERT_EQ(registered.size(), 1u);
-  const std::string prefix = "POST /port-forward HTTP/1.1\r\nHost: 127.0.0.2\r\nContent-Type: application/json\r\n";
+  const std::string prefix =
+      "POST /port-forward HTTP/1.1\r\nHost: " + bridge_host + "\r\nContent-Type: application/json\r\n";
   ASSERT_TRUE(registered[0].starts_with(prefix)) << registered[0];
   const std::size_t at = registered[0].find(R"({"port":)");
   ASSERT_NE(at, std::string::npos);

@@ -11,7 +11,7 @@
 
 #include "http/local_server.hpp"
 #include "serve/app_request.hpp"
-#include "serve/loopback.hpp"
+#include "serve/serve_run.hpp"
 #include "support/http_client.hpp"
 #include "support/run_cli.hpp"
 
@@ -21,15 +21,12 @@ namespace {
 const std::string kRefused = R"({"error":"cross-origin request refused"})";
 
 TEST(ServeGuards, AForeignPageCannotQueueCodeOrStopTheServer) {
-  const std::uint16_t port = free_port();
-  auto serving = std::async(std::launch::async, [port] {
-    return run_cli({"serve", "--port", std::to_string(port)},
-                   CliOptions{.env = {{"ZELT_LBR_BRIDGE_HOST", "127.0.0.1"}}});
-  });
-  test::HttpClient client("127.0.0.1", port);
-  for (int tries = 0; !client.Get("/state") && tries < 500; ++tries) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  const std::string bridge_host = own_loopback_host();
+  CaptureListener bridge(bridge_host.c_str(), 47084);
+  auto serving = start_serve({"--port", "0"}, bridge_host);
+  const int port = registered_port(bridge);
+  ASSERT_GT(port, 0);
+  test::HttpClient client("127.0.0.1", static_cast<std::uint16_t>(port));
   const std::string own = "http://127.0.0.1:" + std::to_string(port);
   const struct {
     const char* path;

@@ -2,14 +2,18 @@
 
 #include "base/fs.hpp"
 #include "cli/handlers.hpp"
+#include "cli/library_inputs.hpp"
 #include "cli/report.hpp"
 #include "kicad/kicad_sym_check.hpp"
+#include "kicad/symbol_library.hpp"
 
 namespace zelt::cli {
 
 CommandResult<int> run_check(const CheckArgs& args) {
   auto text = read_file_text(args.path);
   if (!text) return CommandError::cannot_read(args.path, text.error());
+  if (report_kicad5_library(args.path, *text)) return 1;
+  warn_other_symbols_ignored(args.path, kicad::first_kicad_symbol(*text).others);
   const kicad::KicadSymCheck check = kicad::check_kicad_sym(*text);
   if (!check.duplicates.empty()) {
     std::string list;

@@ -4,11 +4,14 @@
 #include "base/file_name.hpp"
 #include "base/fs.hpp"
 #include "cli/handlers.hpp"
+#include "cli/library_inputs.hpp"
 #include "cli/report.hpp"
 #include "eagle/kicad_symbol_source.hpp"
+#include "eagle/lbr_package.hpp"
 #include "eagle/lbr_writer.hpp"
 #include "eagle/lint.hpp"
 #include "eagle/symbol_art.hpp"
+#include "kicad/symbol_library.hpp"
 
 namespace zelt::cli {
 
@@ -46,14 +49,20 @@ CommandResult<int> run_generate(const GenerateArgs& args) {
     if (!text) {
       return CommandError::cannot_read(*args.sym, text.error()).with_hint("Check the .kicad_sym path exists.");
     }
+    if (report_kicad5_library(*args.sym, *text)) return 1;
     auto read = eagle::symbol_from_kicad_sym(*text, args.name);
     if (!read) return read.error();
     symbol = std::move(*read);
+    warn_other_symbols_ignored(*args.sym, kicad::first_kicad_symbol(*text).others);
   } else if (footprint) {
     symbol = eagle::symbol_from_footprint_pads(*footprint, args.name);
   } else {
     return CommandError(Error("Generate needs at least --sym or --fp."))
         .with_hint("`zelt-lbr generate --fp part.kicad_mod` synthesizes a symbol from the pads.");
+  }
+
+  if (footprint && eagle::footprint_pad_count(*footprint) == 0) {
+    print_warn("No pad found in " + *args.fp + "; the package is a placeholder");
   }
 
   std::optional<eagle::SymbolArt> art;

@@ -4,6 +4,7 @@
 #include "base/fs.hpp"
 #include "base/mapped_file.hpp"
 #include "cli/handlers.hpp"
+#include "cli/library_inputs.hpp"
 #include "cli/report.hpp"
 #include "eagle/lbr_reader.hpp"
 #include "eagle/lbr_to_kicad_sym.hpp"
@@ -15,6 +16,8 @@ CommandResult<int> run_import(const ImportArgs& args) {
   if (!text) return CommandError::cannot_read(args.path, text.error());
   auto symbol = eagle::lbr_to_symbol(*text);
   if (!symbol) return symbol.error();
+  const std::size_t symbols = eagle::count_lbr_symbols(*text);
+  warn_other_symbols_ignored(args.path, symbols > 0 ? symbols - 1 : 0);
   const std::string kicad_sym = eagle::write_kicad_sym_from_lbr(*symbol);
   // Beside the input unless told otherwise; no directory is created.
   const std::string output = args.output ? *args.output : with_extension(args.path, "kicad_sym");

@@ -1,9 +1,11 @@
 #include "base/file_name.hpp"
 #include "base/fs.hpp"
 #include "cli/handlers.hpp"
+#include "cli/library_inputs.hpp"
 #include "cli/readers.hpp"
 #include "cli/report.hpp"
 #include "kicad/kicad_reader.hpp"
+#include "kicad/symbol_library.hpp"
 #include "part/part_writer.hpp"
 
 namespace zelt::cli {
@@ -15,8 +17,10 @@ CommandResult<int> run_import_kicad(const ImportKicadArgs& args) {
   auto fp_read = map_input_text(args.fp);
   if (!fp_read) return fp_read.error();
   const MappedText fp_text = std::move(*fp_read);
+  if (report_kicad5_library(args.sym, sym_text.view())) return 1;
   auto part = kicad::import_kicad(sym_text, fp_text, args.mpn);
   if (!part) return part.error();
+  warn_other_symbols_ignored(args.sym, kicad::first_kicad_symbol(sym_text.view()).others);
   const std::string path = args.out ? *args.out : safe_file_name(args.mpn) + ".zelt-lbr.json";
   if (auto written = write_file(path, part::part_to_pretty_json(*part)); !written) {
     return CommandError::cannot_write(path, written.error());

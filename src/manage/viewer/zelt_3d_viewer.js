@@ -56,6 +56,10 @@ function init(element, options = {}) {
   } = options;
   if (getComputedStyle(element).position === 'static') element.style.position = 'relative';
   element.dataset.zeltViewer = 'loading';
+  // Pages and tests wait for the lighting too: "ready" once a frame has been
+  // drawn with the environment, "none" when there is none to wait for.
+  element.dataset.zeltEnvironment = environmentUrl ? 'loading' : 'none';
+  let environmentToShow = false;
 
   const renderer = new WebGLRenderer({ antialias: true });
   renderer.setPixelRatio(window.devicePixelRatio || 1);
@@ -143,6 +147,10 @@ function init(element, options = {}) {
     if (needsRender) {
       needsRender = false;
       render();
+      if (environmentToShow) {
+        environmentToShow = false;
+        element.dataset.zeltEnvironment = 'ready';
+      }
     }
   }
 
@@ -222,8 +230,12 @@ function init(element, options = {}) {
       scene.environment = pmrem.fromEquirectangular(texture).texture;
       texture.dispose();
       pmrem.dispose();
+      environmentToShow = true;
       needsRender = true;
-    }, undefined, () => { /* without the environment the lights alone shade the model */ });
+    }, undefined, () => {
+      // Without the environment the lights alone shade the model.
+      element.dataset.zeltEnvironment = 'none';
+    });
   }
 
   if (modelUrl) {
