@@ -6,7 +6,7 @@ import { chmodSync, mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:f
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { decodePng } from './png.js';
-import { freePort, launchBrowser, runTest, startZelt, waitForHttp } from './support.js';
+import { announcedPort, launchBrowser, runTest, startZelt, waitForHttp } from './support.js';
 
 // A binary glTF cube, 24 vertices with face normals, in an orange material.
 function cubeGlb() {
@@ -93,8 +93,8 @@ function makeWorld() {
 
 await runTest('manager lists, searches, opens a part and draws its model', async () => {
   const world = makeWorld();
-  const port = await freePort();
-  const zelt = startZelt(['manage', '--port', String(port)], world.env);
+  const zelt = startZelt(['manage', '--port', '0'], world.env);
+  const port = await announcedPort(zelt, /^OK: zelt-lbr Manager on http:\/\/localhost:(\d+)\n/, 'stdoutText');
   const browser = await launchBrowser();
   try {
     await waitForHttp(`http://127.0.0.1:${port}/`);

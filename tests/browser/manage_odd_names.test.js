@@ -4,7 +4,7 @@ import { chmodSync, mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:f
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import assert from 'node:assert/strict';
-import { freePort, launchBrowser, runTest, startZelt, waitForHttp } from './support.js';
+import { announcedPort, launchBrowser, runTest, startZelt, waitForHttp } from './support.js';
 
 const name = 'Régulateur 5V #2';
 const root = mkdtempSync(join(tmpdir(), 'zelt-names-'));
@@ -23,10 +23,10 @@ writeFileSync(join(root, 'library', name, `${name}.kicad_sym`),
 writeFileSync(join(root, 'library', name, `${name}.kicad_mod`),
   '(footprint "R" (pad "1" smd rect (at 0 0) (size 1 1) (layers "F.Cu")))');
 
-const port = await freePort();
-const zelt = startZelt(['manage', '--port', String(port)], {
+const zelt = startZelt(['manage', '--port', '0'], {
   PATH: join(root, 'bin'), ZELT_LIBRARY: join(root, 'library'), HOME: join(root, 'home'), TMPDIR: join(root, 'tmp'),
 });
+const port = await announcedPort(zelt, /^OK: zelt-lbr Manager on http:\/\/localhost:(\d+)\n/, 'stdoutText');
 const browser = await launchBrowser();
 try {
   await waitForHttp(`http://127.0.0.1:${port}/`);

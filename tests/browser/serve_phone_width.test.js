@@ -3,12 +3,12 @@
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import assert from 'node:assert/strict';
-import { freePort, launchBrowser, runTest, sourceDir, startZelt, waitForHttp } from './support.js';
+import { announcedPort, launchBrowser, runTest, sourceDir, startZelt, waitForHttp } from './support.js';
 
 const context = await launchBrowser();
-const port = await freePort();
+const server = startZelt(['serve', '--port', '0']);
+const port = await announcedPort(server, /^\[zelt-lbr\] serving on http:\/\/127\.0\.0\.1:(\d+)\n/);
 const base = `http://127.0.0.1:${port}`;
-const server = startZelt(['serve', '--port', String(port)]);
 const post = async (path, body) =>
   (await fetch(`${base}/${path}`, { method: 'POST', body: JSON.stringify(body) })).json();
 

@@ -4,7 +4,6 @@
 // except in CI, where a missing browser is a failure.
 import { spawn } from 'node:child_process';
 import { existsSync, mkdtempSync } from 'node:fs';
-import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
@@ -41,17 +40,6 @@ export async function launchBrowser() {
     executablePath: chromiumPath, headless: true, args: chromiumArgs,
   });
   return context;
-}
-
-export function freePort() {
-  return new Promise((resolve, reject) => {
-    const server = createServer();
-    server.once('error', reject);
-    server.listen(0, '127.0.0.1', () => {
-      const { port } = server.address();
-      server.close(() => resolve(port));
-    });
-  });
 }
 
 // Starts `zelt-lbr <args>`; its standard error is collected in `stderr`.
