@@ -56,6 +56,18 @@ TEST(CompoundFile, WritesVersionThreeAndReadsBackInDirectoryOrder) {
   }
 }
 
+// Past 109 allocation table sectors (7 MiB in 512-byte sectors) the table's
+// sector list continues in sectors of its own, which the check follows too.
+TEST(CompoundFile, ReadsBackFilesWhoseSectorListLeavesTheHeader) {
+  std::string big(8 << 20, '\0');
+  for (std::size_t i = 0; i < big.size(); i += 4096) big[i] = static_cast<char>(i >> 12);
+  const std::string bytes = build(big);
+  ASSERT_GT(u16_at(bytes, 0x2C), 109);
+  auto reader = CompoundReader::open(bytes);
+  ASSERT_TRUE(reader) << reader.error().to_string();
+  EXPECT_EQ(*reader->read_stream("/Comp/Inner/Data"), big);
+}
+
 TEST(CompoundFile, RefusesWhatIsNotACompoundFileAndMisuse) {
   EXPECT_FALSE(CompoundReader::open(""));
   EXPECT_FALSE(CompoundReader::open(std::string(4096, '\0')));
