@@ -32,9 +32,9 @@ Result<void> validate_compound_file(std::string_view bytes);
 // balanced red-black tree in the format's name order: shorter names first,
 // then by upper-cased UTF-16 units. libgsf writes each storage's children as
 // one chain of right siblings, which breaks the tree's colouring rule and
-// which readers that recurse on the tree (Python's olefile and libgsf itself
-// among them) fail on past a few thousand children. Names, streams and
-// sectors stay as they are.
+// which readers that recurse on the tree fail on (Python's olefile past
+// about a thousand children, libgsf itself past some 32,000). Names,
+// streams and sectors stay as they are.
 Result<void> balance_sibling_trees(std::string& bytes);
 
 }  // namespace zelt::altium
