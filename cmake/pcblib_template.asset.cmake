@@ -5,7 +5,7 @@ set(ZELT_PCBLIB_TEMPLATE_SOURCES ${CMAKE_SOURCE_DIR}/tools/pcblib_template)
 add_executable(make_pcblib_template
   ${ZELT_PCBLIB_TEMPLATE_SOURCES}/make_pcblib_template.cpp
   ${CMAKE_SOURCE_DIR}/src/altium/compound_file.cpp
-  ${CMAKE_SOURCE_DIR}/src/altium/compound_reader.cpp
+  ${CMAKE_SOURCE_DIR}/src/altium/compound_directory.cpp
   ${CMAKE_SOURCE_DIR}/src/altium/gsf_library.cpp
   ${CMAKE_SOURCE_DIR}/src/altium/pcb_records.cpp
   ${CMAKE_SOURCE_DIR}/src/altium/text_record.cpp)

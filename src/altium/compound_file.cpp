@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 
 namespace zelt::altium {
@@ -31,6 +33,12 @@ struct ObjectUnref {
 };
 template <class T>
 using GsfRef = std::unique_ptr<T, ObjectUnref>;
+
+std::string take_error(GError* error, std::string_view fallback) {
+  std::string text = error != nullptr && error->message != nullptr ? error->message : std::string(fallback);
+  if (error != nullptr) gsf->g_error_free(error);
+  return text;
+}
 
 std::string output_error(GsfOutput* output, std::string_view fallback) {
   const GError* error = gsf->gsf_output_error(output);
@@ -74,6 +82,139 @@ std::string sibling_key(std::string_view parent, std::string_view name) {
   for (const char c : name) key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return key;
 }
+
+// The directory's sibling order: shorter names first, then upper-cased.
+bool directory_order(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return a.size() < b.size();
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const int ca = std::toupper(static_cast<unsigned char>(a[i]));
+    const int cb = std::toupper(static_cast<unsigned char>(b[i]));
+    if (ca != cb) return ca < cb;
+  }
+  return a < b;
+}
+
+// Hostile files can nest storages without end; real libraries go three deep.
+constexpr std::size_t kMaxNesting = 64;
+
+}  // namespace
+
+struct CompoundReader::Impl {
+  std::string data;  // what libgsf reads from, kept for as long as it may
+  GsfRef<GsfInput> input;
+  GsfRef<GsfInfile> root;
+  // Every storage opened during the walk, [0] standing for the root.
+  std::vector<GsfRef<GsfInput>> storages;
+  struct Node {
+    CompoundEntry entry;
+    std::size_t storage;  // the storage that holds it, in `storages`
+    int index;            // its place among that storage's children in libgsf
+  };
+  std::vector<Node> nodes;
+  std::unordered_map<std::string, std::size_t> by_path;
+
+  GsfInfile* storage(std::size_t slot) const {
+    return slot == 0 ? root.get() : reinterpret_cast<GsfInfile*>(storages[slot].get());
+  }
+};
+
+CompoundReader::CompoundReader(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+CompoundReader::CompoundReader(CompoundReader&&) noexcept = default;
+CompoundReader& CompoundReader::operator=(CompoundReader&&) noexcept = default;
+CompoundReader::~CompoundReader() = default;
+
+Result<CompoundReader> CompoundReader::open(std::string_view bytes) {
+  if (auto checked = validate_compound_file(bytes); !checked) return fail(std::move(checked).error());
+  if (auto loaded = load_gsf(); !loaded) return fail(std::move(loaded).error());
+  auto impl = std::make_unique<Impl>();
+  impl->data.assign(bytes);
+  impl->input.reset(gsf->gsf_input_memory_new(reinterpret_cast<const guint8*>(impl->data.data()),
+                                              static_cast<gsf_off_t>(impl->data.size()), FALSE));
+  if (!impl->input) return fail("cannot hold the file in memory");
+  GError* error = nullptr;
+  impl->root.reset(gsf->gsf_infile_msole_new(impl->input.get(), &error));
+  if (!impl->root) return fail(take_error(error, "not a compound file"));
+  if (error != nullptr) gsf->g_error_free(error);
+  impl->storages.emplace_back(nullptr);
+
+  // Pre-order without recursion: an entry is listed when popped, and a
+  // storage's children go on the stack (in reverse) right after it, so its
+  // subtree comes before its next sibling. Each child is opened once to
+  // learn its kind; only storages are kept open.
+  struct Pending {
+    std::string path;
+    std::size_t storage;
+    int index;
+    GsfRef<GsfInput> opened;  // storages only
+    std::size_t nesting;
+  };
+  std::vector<Pending> stack;
+  const auto push_children = [&](std::size_t slot, const std::string& path, std::size_t nesting) -> Result<void> {
+    GsfInfile* dir = impl->storage(slot);
+    const int count = gsf->gsf_infile_num_children(dir);
+    std::vector<Pending> children;
+    for (int i = 0; i < count; ++i) {
+      GsfRef<GsfInput> child(gsf->gsf_infile_child_by_index(dir, i));
+      if (!child) return fail("cannot open an entry of " + (path.empty() ? std::string("/") : path));
+      const char* name = gsf->gsf_input_name(child.get());
+      const bool is_storage = gsf->gsf_infile_num_children(reinterpret_cast<GsfInfile*>(child.get())) >= 0;
+      children.push_back(Pending{path + "/" + (name != nullptr ? name : ""), slot, i,
+                                 is_storage ? std::move(child) : nullptr, nesting + 1});
+    }
+    std::stable_sort(children.begin(), children.end(), [&](const Pending& a, const Pending& b) {
+      return directory_order(a.path.substr(path.size() + 1), b.path.substr(path.size() + 1));
+    });
+    std::move(children.rbegin(), children.rend(), std::back_inserter(stack));
+    return {};
+  };
+  if (auto pushed = push_children(0, "", 0); !pushed) return fail(std::move(pushed).error());
+  while (!stack.empty()) {
+    Pending item = std::move(stack.back());
+    stack.pop_back();
+    const bool is_storage = item.opened != nullptr;
+    impl->by_path.emplace(item.path, impl->nodes.size());
+    impl->nodes.push_back(Impl::Node{CompoundEntry{item.path, is_storage}, item.storage, item.index});
+    if (!is_storage) continue;
+    impl->storages.push_back(std::move(item.opened));
+    if (item.nesting < kMaxNesting) {
+      if (auto pushed = push_children(impl->storages.size() - 1, item.path, item.nesting); !pushed)
+        return fail(std::move(pushed).error());
+    }
+  }
+  return CompoundReader(std::move(impl));
+}
+
+std::vector<CompoundEntry> CompoundReader::walk() const {
+  std::vector<CompoundEntry> out;
+  out.reserve(impl_->nodes.size());
+  for (const auto& node : impl_->nodes) out.push_back(node.entry);
+  return out;
+}
+
+Result<std::string> CompoundReader::read_stream(std::string_view path) const {
+  const auto found = impl_->by_path.find(std::string(path));
+  if (found == impl_->by_path.end()) return fail("stream not found: " + std::string(path));
+  const Impl::Node& node = impl_->nodes[found->second];
+  if (node.entry.is_storage) return fail("not a stream: " + std::string(path));
+  GsfRef<GsfInput> input(gsf->gsf_infile_child_by_index(impl_->storage(node.storage), node.index));
+  if (!input) return fail("cannot open stream " + std::string(path));
+  const gsf_off_t size = gsf->gsf_input_size(input.get());
+  // A stream holds no more than its file: a larger size is a hostile header.
+  if (size < 0 || static_cast<std::uint64_t>(size) > impl_->data.size())
+    return fail("stream " + std::string(path) + " claims more bytes than the file holds");
+  std::string out;
+  out.reserve(static_cast<std::size_t>(size));
+  for (gsf_off_t left = size; left > 0;) {
+    const std::size_t chunk = static_cast<std::size_t>(std::min<gsf_off_t>(left, 65536));
+    const guint8* data = gsf->gsf_input_read(input.get(), chunk, nullptr);
+    if (data == nullptr) return fail("cannot read stream " + std::string(path));
+    out.append(reinterpret_cast<const char*>(data), chunk);
+    left -= static_cast<gsf_off_t>(chunk);
+  }
+  return out;
+}
+
+namespace {
 
 // FNV-1a: enough to tell a stream read back from the one written.
 std::uint64_t fingerprint(std::string_view bytes) {

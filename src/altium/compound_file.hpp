@@ -1,8 +1,8 @@
 #pragma once
 // Compound files (the OLE2 container every Altium library is) read from and
-// written to memory: read by our own code, written through libgsf (the
-// only code that talks to it). The rest of the Altium codec sees paths
-// ("/Component_0/Data") and byte strings.
+// written to memory through libgsf; this is the only code that talks to it.
+// The rest of the Altium codec sees paths ("/Component_0/Data") and byte
+// strings.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,9 +20,11 @@ struct CompoundEntry {
 // An opened compound file.
 class CompoundReader {
  public:
-  // Opens a version 3 or 4 file held in `bytes` (copied). The directory is
-  // walked without recursion and in time near linear in its size; an entry
-  // reached twice (a loop) or a chain leaving the file refuses it.
+  // Opens a version 3 or 4 file held in `bytes` (copied). The file's
+  // structure is checked first (validate_compound_file: loops, chains
+  // leaving the file or sharing sectors, a directory too deep for libgsf's
+  // recursive walk), so a hostile file is refused with its reason before
+  // libgsf reads it; other errors carry libgsf's reason.
   static Result<CompoundReader> open(std::string_view bytes);
 
   // Every storage and stream below the root, depth first, a storage before
@@ -32,8 +34,7 @@ class CompoundReader {
   std::vector<CompoundEntry> walk() const;
 
   // The whole stream at `path`; an error when it is missing, is a storage, or
-  // cannot be read (among others: its chain loops or runs into sectors
-  // another stream has read).
+  // cannot be read.
   Result<std::string> read_stream(std::string_view path) const;
 
   struct Impl;

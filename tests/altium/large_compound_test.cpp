@@ -1,7 +1,7 @@
 // Libraries well past 512 KiB, where libgsf's allocation table once broke,
-// and a storage of many entries: each must read back whole through our
-// reader and through an independent one (Python's olefile), stream by
-// stream.
+// and a storage of many entries: each must read back whole through
+// libgsf (behind our check) and through an independent reader (Python's
+// olefile), stream by stream.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
