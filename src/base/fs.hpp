@@ -28,6 +28,10 @@ std::optional<std::string> read_first_existing(const std::string& dir, const std
 // one hard link are written in place, so every name keeps seeing one file.
 Result<void> write_file(const std::string& path, std::string_view data);
 
+// Writes all of `data` to an open descriptor, going on after interrupted
+// and partial writes; false on any other failure (errno tells which).
+bool write_all(int fd, std::string_view data);
+
 // True when something exists at `path` (symbolic links followed).
 bool path_exists(const std::string& path);
 

@@ -1,24 +1,12 @@
 #include "cli/report.hpp"
 
-#include <cerrno>
 #include <string>
-#include <unistd.h>
+
+#include "base/fs.hpp"
 
 namespace zelt::cli {
 
 namespace {
-
-bool write_fd(int fd, std::string_view text) {
-  while (!text.empty()) {
-    ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
 
 void line(int fd, std::string_view prefix, std::string_view message) {
   std::string text;
@@ -26,13 +14,13 @@ void line(int fd, std::string_view prefix, std::string_view message) {
   text.append(prefix);
   text.append(message);
   text.push_back('\n');
-  write_fd(fd, text);
+  write_all(fd, text);
 }
 
 }  // namespace
 
-bool write_stdout(std::string_view text) { return write_fd(1, text); }
-bool write_stderr(std::string_view text) { return write_fd(2, text); }
+bool write_stdout(std::string_view text) { return write_all(1, text); }
+bool write_stderr(std::string_view text) { return write_all(2, text); }
 
 void print_ok(std::string_view message) { line(1, "OK: ", message); }
 void print_error(std::string_view message) { line(2, "ERROR: ", message); }

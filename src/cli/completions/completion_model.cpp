@@ -72,4 +72,13 @@ CompletionCommand completion_model(CLI::App& app) {
   return cmd;
 }
 
+std::string single_quoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') out += "''";
+    else out += c == '\n' ? ' ' : c;
+  }
+  return out + "'";
+}
+
 }  // namespace zelt::cli

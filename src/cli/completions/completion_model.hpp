@@ -27,6 +27,10 @@ struct CompletionCommand {
 
 CompletionCommand completion_model(CLI::App& app);
 
+// `text` in single quotes with each quote doubled and newlines made spaces,
+// as elvish and PowerShell read a literal string.
+std::string single_quoted(const std::string& text);
+
 // Each generator returns the whole script for its shell.
 std::string bash_completion(const CompletionCommand& root);
 std::string zsh_completion(const CompletionCommand& root);

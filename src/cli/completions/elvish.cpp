@@ -6,25 +6,16 @@ namespace zelt::cli {
 
 namespace {
 
-std::string quote(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += "''";
-    else out += c == '\n' ? ' ' : c;
-  }
-  return out + "'";
-}
-
 void candidates(const CompletionCommand& cmd, const std::string& key, std::string& out) {
-  out += "        &" + quote(key) + "= {\n";
+  out += "        &" + single_quoted(key) + "= {\n";
   for (const auto& opt : cmd.options) {
-    for (const auto& s : opt.shorts) out += "            cand -" + s + " " + quote(opt.help) + "\n";
-    for (const auto& l : opt.longs) out += "            cand --" + l + " " + quote(opt.help) + "\n";
+    for (const auto& s : opt.shorts) out += "            cand -" + s + " " + single_quoted(opt.help) + "\n";
+    for (const auto& l : opt.longs) out += "            cand --" + l + " " + single_quoted(opt.help) + "\n";
   }
   for (const auto& pos : cmd.positionals) {
-    for (const auto& c : pos.choices) out += "            cand " + c + " " + quote(c) + "\n";
+    for (const auto& c : pos.choices) out += "            cand " + c + " " + single_quoted(c) + "\n";
   }
-  for (const auto& sub : cmd.subcommands) out += "            cand " + sub.name + " " + quote(sub.about) + "\n";
+  for (const auto& sub : cmd.subcommands) out += "            cand " + sub.name + " " + single_quoted(sub.about) + "\n";
   out += "        }\n";
   for (const auto& sub : cmd.subcommands) candidates(sub, key + ";" + sub.name, out);
 }
@@ -39,7 +30,7 @@ std::string elvish_completion(const CompletionCommand& root) {
   out += "    fn cand {|text desc|\n";
   out += "        edit:complex-candidate $text &display=$text' '(spaces (- 14 (wcswidth $text)))$desc\n";
   out += "    }\n";
-  out += "    var command = " + quote(root.name) + "\n";
+  out += "    var command = " + single_quoted(root.name) + "\n";
   out += "    for word $words[1..-1] {\n";
   out += "        if (str:has-prefix $word '-') {\n            break\n        }\n";
   out += "        set command = $command';'$word\n";

@@ -6,22 +6,13 @@ namespace zelt::cli {
 
 namespace {
 
-std::string quote(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += "''";
-    else out += c == '\n' ? ' ' : c;
-  }
-  return out + "'";
-}
-
 std::string result(const std::string& text, const char* kind, const std::string& help) {
-  return "            [CompletionResult]::new(" + quote(text) + ", " + quote(text) + ", [CompletionResultType]::" + kind +
-         ", " + quote(help.empty() ? text : help) + ")\n";
+  return "            [CompletionResult]::new(" + single_quoted(text) + ", " + single_quoted(text) + ", [CompletionResultType]::" + kind +
+         ", " + single_quoted(help.empty() ? text : help) + ")\n";
 }
 
 void cases(const CompletionCommand& cmd, const std::string& key, std::string& out) {
-  out += "        " + quote(key) + " {\n";
+  out += "        " + single_quoted(key) + " {\n";
   for (const auto& opt : cmd.options) {
     for (const auto& s : opt.shorts) out += result("-" + s, "ParameterName", opt.help);
     for (const auto& l : opt.longs) out += result("--" + l, "ParameterName", opt.help);
@@ -40,11 +31,11 @@ std::string powershell_completion(const CompletionCommand& root) {
   std::string out;
   out += "using namespace System.Management.Automation\n";
   out += "using namespace System.Management.Automation.Language\n\n";
-  out += "Register-ArgumentCompleter -Native -CommandName " + quote(root.name) + " -ScriptBlock {\n";
+  out += "Register-ArgumentCompleter -Native -CommandName " + single_quoted(root.name) + " -ScriptBlock {\n";
   out += "    param($wordToComplete, $commandAst, $cursorPosition)\n\n";
   out += "    $commandElements = $commandAst.CommandElements\n";
   out += "    $command = @(\n";
-  out += "        " + quote(root.name) + "\n";
+  out += "        " + single_quoted(root.name) + "\n";
   out += "        for ($i = 1; $i -lt $commandElements.Count; $i++) {\n";
   out += "            $element = $commandElements[$i]\n";
   out += "            if ($element -isnot [StringConstantExpressionAst] -or\n";
