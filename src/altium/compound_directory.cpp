@@ -199,6 +199,7 @@ Result<void> validate_compound_file(std::string_view bytes) {
     std::uint32_t storage;  // the storage whose children the entry is among
   };
   std::vector<bool> seen(count, false);
+  std::vector<std::size_t> entries_in(count, 0);  // children met, by storage
   std::vector<std::string> storage_path(count);  // filled for storages only
   std::vector<std::pair<std::uint32_t, std::uint32_t>> streams;  // (entry, storage)
   seen[0] = true;
@@ -213,8 +214,9 @@ Result<void> validate_compound_file(std::string_view bytes) {
     if (item.id >= count) return fail("a directory entry points outside the directory");
     if (seen[item.id]) return fail("the directory's entries form a loop");
     if (item.depth > kMaxDirectoryDepth)
-      return fail("the directory's sibling tree is more than " + std::to_string(kMaxDirectoryDepth) +
-                  " entries deep (a chain of siblings)");
+      return fail("the directory's tree is more than " + std::to_string(kMaxDirectoryDepth) + " entries deep");
+    if (++entries_in[item.storage] > kMaxStorageEntries)
+      return fail("a storage holds more than " + std::to_string(kMaxStorageEntries) + " entries");
     seen[item.id] = true;
     const std::string_view e = entry(item.id);
     const auto type = static_cast<unsigned char>(e[66]);
@@ -292,6 +294,12 @@ bool stored_name_less(std::string_view a, std::string_view b) {
   return false;
 }
 
+// Sets the left and right sibling links of the entry at `at`.
+void put_links(std::string& bytes, std::size_t at, std::uint32_t left, std::uint32_t right) {
+  for (const auto& [field, value] : {std::pair{68, left}, std::pair{72, right}})
+    for (int i = 0; i < 4; ++i) bytes[at + field + i] = static_cast<char>(value >> (8 * i));
+}
+
 // Links sorted[lo, hi) as a balanced tree under the entries at `offsets`,
 // returning its root. Depth is at most log2 of the count; nodes on the
 // last level are red when that level is not full, so every path from the
@@ -306,14 +314,14 @@ std::uint32_t link_balanced(std::string& bytes, const std::vector<std::size_t>& 
       link_balanced(bytes, offsets, sorted, mid + 1, hi, depth + 1, last_level, last_level_red);
   const std::size_t at = offsets[sorted[mid]];
   bytes[at + 67] = depth == last_level && last_level_red ? 0 : 1;  // 0 red, 1 black
-  for (const auto& [field, value] : {std::pair{68, left}, std::pair{72, right}})
-    for (int i = 0; i < 4; ++i) bytes[at + field + i] = static_cast<char>(value >> (8 * i));
+  put_links(bytes, at, left, right);
   return sorted[mid];
 }
 
-}  // namespace
-
-Result<void> balance_sibling_trees(std::string& bytes) {
+// Relinks every storage's children in `bytes`, sorted in the format's name
+// order, by `link` (which returns the root of the tree it made).
+template <class Link>
+Result<void> relink_sibling_trees(std::string& bytes, Link link) {
   auto layout = read_layout(bytes);
   if (!layout) return fail(std::move(layout).error());
   Layout& file = *layout;
@@ -342,7 +350,8 @@ Result<void> balance_sibling_trees(std::string& bytes) {
       const std::uint32_t at = stack.back();
       stack.pop_back();
       if (at == kNoStream) continue;
-      if (at >= count || seen[at]) return fail("the directory's entries form a loop or point outside it");
+      if (at >= count) return fail("a directory entry points outside the directory");
+      if (seen[at]) return fail("the directory's entries form a loop");
       seen[at] = true;
       children.push_back(at);
       stack.push_back(u32_at(entry(at), 68));
@@ -351,14 +360,48 @@ Result<void> balance_sibling_trees(std::string& bytes) {
     }
     std::stable_sort(children.begin(), children.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return stored_name_less(entry(a), entry(b)); });
-    unsigned levels = 0;  // of a tree of children.size() nodes split at midpoints
-    while ((std::size_t{1} << levels) - 1 < children.size()) ++levels;
-    const bool full = (std::size_t{1} << levels) - 1 == children.size();
-    const std::uint32_t root =
-        link_balanced(bytes, offsets, children, 0, children.size(), 0, levels == 0 ? 0 : levels - 1, !full);
+    const std::uint32_t root = link(bytes, offsets, children);
     for (int i = 0; i < 4; ++i) bytes[offsets[storage] + 76 + i] = static_cast<char>(root >> (8 * i));
   }
   return {};
+}
+
+// Links sorted[lo, hi) so that a walk visiting an entry, then its left
+// subtree, then its right one (libgsf's walk) meets them from the last in
+// name order to the first: the last is the root, the half below it its left
+// subtree, the rest its right. Depth is at most one more than log2 of the
+// count.
+std::uint32_t link_last_first(std::string& bytes, const std::vector<std::size_t>& offsets,
+                              const std::vector<std::uint32_t>& sorted, std::size_t lo, std::size_t hi) {
+  if (lo >= hi) return kNoStream;
+  // Positions counted from the end: the walk starts at sorted[hi - 1].
+  const std::size_t top = hi - 1;
+  const std::size_t split = lo + (top - lo) / 2;
+  const std::uint32_t left = link_last_first(bytes, offsets, sorted, split, top);
+  const std::uint32_t right = link_last_first(bytes, offsets, sorted, lo, split);
+  const std::size_t at = offsets[sorted[top]];
+  bytes[at + 67] = 1;  // black
+  put_links(bytes, at, left, right);
+  return sorted[top];
+}
+
+}  // namespace
+
+Result<void> balance_sibling_trees(std::string& bytes) {
+  return relink_sibling_trees(bytes, [](std::string& out, const std::vector<std::size_t>& offsets,
+                                        const std::vector<std::uint32_t>& children) {
+    unsigned levels = 0;  // of a tree of children.size() nodes split at midpoints
+    while ((std::size_t{1} << levels) - 1 < children.size()) ++levels;
+    const bool full = (std::size_t{1} << levels) - 1 == children.size();
+    return link_balanced(out, offsets, children, 0, children.size(), 0, levels == 0 ? 0 : levels - 1, !full);
+  });
+}
+
+Result<void> link_siblings_for_reading(std::string& bytes) {
+  return relink_sibling_trees(bytes, [](std::string& out, const std::vector<std::size_t>& offsets,
+                                        const std::vector<std::uint32_t>& children) {
+    return link_last_first(out, offsets, children, 0, children.size());
+  });
 }
 
 }  // namespace zelt::altium

@@ -124,10 +124,13 @@ CompoundReader& CompoundReader::operator=(CompoundReader&&) noexcept = default;
 CompoundReader::~CompoundReader() = default;
 
 Result<CompoundReader> CompoundReader::open(std::string_view bytes) {
-  if (auto checked = validate_compound_file(bytes); !checked) return fail(std::move(checked).error());
-  if (auto loaded = load_gsf(); !loaded) return fail(std::move(loaded).error());
   auto impl = std::make_unique<Impl>();
   impl->data.assign(bytes);
+  // libgsf reads this copy, its sibling trees relinked in the order its
+  // walk inserts fastest; the check then covers what libgsf will meet.
+  if (auto linked = link_siblings_for_reading(impl->data); !linked) return fail(std::move(linked).error());
+  if (auto checked = validate_compound_file(impl->data); !checked) return fail(std::move(checked).error());
+  if (auto loaded = load_gsf(); !loaded) return fail(std::move(loaded).error());
   impl->input.reset(gsf->gsf_input_memory_new(reinterpret_cast<const guint8*>(impl->data.data()),
                                               static_cast<gsf_off_t>(impl->data.size()), FALSE));
   if (!impl->input) return fail("cannot hold the file in memory");

@@ -20,11 +20,12 @@ struct CompoundEntry {
 // An opened compound file.
 class CompoundReader {
  public:
-  // Opens a version 3 or 4 file held in `bytes` (copied). The file's
-  // structure is checked first (validate_compound_file: loops, chains
-  // leaving the file or sharing sectors, a directory too deep for libgsf's
-  // recursive walk), so a hostile file is refused with its reason before
-  // libgsf reads it; other errors carry libgsf's reason.
+  // Opens a version 3 or 4 file held in `bytes` (copied). The copy's
+  // sibling trees are relinked for libgsf's walk and its structure is
+  // checked first (validate_compound_file: loops, chains leaving the file
+  // or sharing sectors, storages nested too deep for libgsf's recursive
+  // walk or too large for its lists), so a hostile file is refused with its
+  // reason before libgsf reads it; other errors carry libgsf's reason.
   static Result<CompoundReader> open(std::string_view bytes);
 
   // Every storage and stream below the root, depth first, a storage before

@@ -105,40 +105,49 @@ TEST(CompoundFile, LongNamesAreCutAndClashingNamesRefused) {
 }
 
 // Sibling trees as long chains (as earlier versions of this program wrote
-// them) and as balanced trees (as Altium writes them) open, up to the
-// deepest chain libgsf's recursive walk is let near; one entry more is
-// refused before libgsf sees it. Refusing is a check of the file alone:
-// these run under the sanitizers too, where a bound too close to the
-// stack's size would show.
-TEST(CompoundFile, OpensSiblingTreesUpToTheDepthBound) {
+// them) and as balanced trees (as Altium writes them) open, up to the most
+// entries one storage may hold; one entry more is refused before libgsf sees
+// it. Storages nested deeper than libgsf's recursive walk is let near are
+// refused too. Refusing is a check of the file alone: these run under the
+// sanitizers too, where a bound too close to the stack's size would show.
+TEST(CompoundFile, OpensSiblingTreesUpToTheirBounds) {
   using namespace test::hostile_compound;
-  const std::uint32_t deepest = kMaxDirectoryDepth - 1;  // the root's children start one below it
-  for (const auto& [count, shape] : {std::pair{deepest, Siblings::Chain}, std::pair{2000u, Siblings::Balanced}}) {
+  const auto most = static_cast<std::uint32_t>(kMaxStorageEntries);
+  for (const auto& [count, shape] : {std::pair{most, Siblings::Chain}, std::pair{2000u, Siblings::Balanced}}) {
     auto reader = CompoundReader::open(directory_only_file(count, shape));
     ASSERT_TRUE(reader) << reader.error().to_string();
     const auto entries = reader->walk();
     ASSERT_EQ(entries.size(), count);
     EXPECT_EQ(entries.front().path, "/S000001");
-    EXPECT_EQ(entries.back().path, count == 2000 ? "/S002000" : "/S015999");
+    EXPECT_EQ(entries.back().path, count == 2000 ? "/S002000" : "/S016000");
     EXPECT_EQ(*reader->read_stream(entries[count / 2].path), "");
   }
-  auto refused = CompoundReader::open(directory_only_file(deepest + 1, Siblings::Chain));
-  ASSERT_FALSE(refused);
-  EXPECT_EQ(refused.error().to_string(),
-            "the directory's sibling tree is more than 16000 entries deep (a chain of siblings)");
+  const std::pair<std::string, std::string> refused[] = {
+      {directory_only_file(most + 1, Siblings::Chain), "a storage holds more than 16000 entries"},
+      {directory_only_file(static_cast<std::uint32_t>(kMaxDirectoryDepth), Siblings::Nested),
+       "the directory's tree is more than 16000 entries deep"},
+  };
+  for (const auto& [file, error] : refused) {
+    auto reader = CompoundReader::open(file);
+    ASSERT_FALSE(reader) << error;
+    EXPECT_EQ(reader.error().to_string(), error);
+  }
+  EXPECT_TRUE(CompoundReader::open(directory_only_file(static_cast<std::uint32_t>(kMaxDirectoryDepth) - 2,
+                                                       Siblings::Nested)));
 }
 
-// The commands that read libraries end with their own error on a chain far
-// past what libgsf's walk survives, not with the process killed.
-TEST(CompoundFile, LongSiblingChainsEndCommandsWithAnError) {
+// The commands that read libraries end with their own error on a storage of
+// far more entries than the bound, not after minutes or with the process
+// killed (libgsf's walk overflowed the stack on this chain).
+TEST(CompoundFile, HugeStoragesEndCommandsWithAnError) {
   test::TempDir dir;
   test::write_file(dir.file("chain.SchLib"),
                    test::hostile_compound::directory_only_file(36000, test::hostile_compound::Siblings::Chain));
   test::write_file(dir.file("part.json"), test::read_file(test::data_path("consumer/rich.zelt-lbr.json")));
-  const std::string too_deep = "the directory's sibling tree is more than 16000 entries deep (a chain of siblings)\n";
+  const std::string too_many = "a storage holds more than 16000 entries\n";
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"import-altium", "chain.SchLib"}, "ERROR: open CFBF: " + too_deep},
-      {{"add-to-schlib", "chain.SchLib", "part.json"}, "ERROR: open existing SchLib: " + too_deep},
+      {{"import-altium", "chain.SchLib"}, "ERROR: open CFBF: " + too_many},
+      {{"add-to-schlib", "chain.SchLib", "part.json"}, "ERROR: open existing SchLib: " + too_many},
   };
   for (const auto& [args, error] : cases) {
     const auto run = test::run_cli(args, {.cwd = dir.path()});

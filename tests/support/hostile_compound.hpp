@@ -3,14 +3,15 @@
 // streams, laid out byte by byte (version 3, 512-byte sectors) so the sibling
 // tree can take shapes no library writer makes. A chain of right siblings is
 // what overflows readers that recurse on the tree; a balanced tree is the
-// shape real files have.
+// shape real files have; nested storages, each holding the next, make a
+// tree as deep as its entries whatever the siblings' shape.
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 namespace zelt::test::hostile_compound {
 
-enum class Siblings { Chain, Balanced };
+enum class Siblings { Chain, Balanced, Nested };
 
 namespace detail {
 
@@ -47,7 +48,7 @@ inline std::uint32_t balance(std::string& dir, std::uint32_t lo, std::uint32_t h
 
 }  // namespace detail
 
-// Streams are named "S000001" and up, so name order is index order.
+// Entries are named "S000001" and up, so name order is index order.
 inline std::string directory_only_file(std::uint32_t count, Siblings shape) {
   using namespace detail;
   const std::uint32_t entries = count + 1;
@@ -61,10 +62,12 @@ inline std::string directory_only_file(std::uint32_t count, Siblings shape) {
   for (std::uint32_t i = 1; i < entries; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "S%06u", i);
-    put_entry(dir, 128 * std::size_t{i}, name, 2);
-    if (shape == Siblings::Chain) put_u32(dir, 128 * std::size_t{i} + 72, i + 1 < entries ? i + 1 : kNone);
+    const bool last = i + 1 == entries;
+    put_entry(dir, 128 * std::size_t{i}, name, shape == Siblings::Nested && !last ? 1 : 2);
+    if (shape == Siblings::Chain) put_u32(dir, 128 * std::size_t{i} + 72, last ? kNone : i + 1);
+    if (shape == Siblings::Nested && !last) put_u32(dir, 128 * std::size_t{i} + 76, i + 1);
   }
-  put_u32(dir, 76, shape == Siblings::Chain ? (count > 0 ? 1 : kNone) : balance(dir, 1, entries));
+  put_u32(dir, 76, shape == Siblings::Balanced ? balance(dir, 1, entries) : (count > 0 ? 1 : kNone));
 
   std::string fat(std::size_t{fat_sectors} * 512, '\xFF');
   for (std::uint32_t s = 0; s < fat_sectors; ++s) put_u32(fat, 4 * s, 0xFFFFFFFD);
